@@ -1,0 +1,73 @@
+# The README's two commands: `make run` and `make test`.
+# Both install the Debian packages the project needs when any is missing, then build.
+
+PACKAGES := build-essential cmake ninja-build pkg-config \
+	libsdl2-dev libpng-dev zlib1g-dev libogg-dev libvorbis-dev \
+	libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho \
+	libavformat-dev libavcodec-dev libswscale-dev libswresample-dev \
+	libgtest-dev libgmock-dev libbenchmark-dev \
+	xvfb xauth libx11-dev clang libclang-rt-14-dev
+
+JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
+SUDO   := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+CMAKE_GEN := -G Ninja
+
+.PHONY: run test deps build build-asan test-release test-asan bench fuzz format clean help
+
+help:
+	@echo "make run    build the engine (Release, build/) and start it on the bundled demo"
+	@echo "make test   build and run the whole test suite in build/ and again in build-asan/"
+	@echo "make bench  build and run the benchmarks"
+	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
+	@echo "make format reformat the sources with clang-format"
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing missing packages:$$missing"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends $$missing; \
+	fi
+
+build/build.ninja: | deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release
+
+build-asan/build.ninja: | deps
+	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_SANITIZE=ON
+
+build: deps build/build.ninja
+	cmake --build build -j $(JOBS)
+
+build-asan: deps build-asan/build.ninja
+	cmake --build build-asan -j $(JOBS)
+
+run: build
+	./build/vura
+
+test-release: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+test-asan: build-asan
+	cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The sanitizer tree runs after the release tree, so the last lines are its ctest summary.
+test: test-release test-asan
+
+bench: build
+	./build/bench/vura-bench
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_FUZZ=ON
+	cmake --build build-fuzz -j $(JOBS)
+	@for f in build-fuzz/fuzz/fuzz-*; do \
+	  echo "== $$f"; mkdir -p fuzz/corpus-$$(basename $$f); \
+	  $$f -max_total_time=20 fuzz/corpus-$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; \
+	done
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.hpp')
+
+clean:
+	rm -rf build build-asan build-fuzz

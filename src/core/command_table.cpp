@@ -1,0 +1,196 @@
+#include "core/command_table.hpp"
+
+#include "core/engine.hpp"
+#include "core/sjis.hpp"
+
+#include <string>
+
+namespace vura {
+
+namespace {
+
+// Commands whose subsystem has not been built yet say so, by name and number, and end the
+// game; a script never runs on past a command that did nothing.
+int NotBuilt(Engine& engine) {
+    std::string text = sjis("未実装のコマンドです: ") + std::to_string(engine.engineState) + " " +
+                       std::string(commandName(engine.engineState));
+    engine.platform.messageBox(BoxOwner::MainWindow, text, "error", MessageBoxButtons::Ok);
+    engine.engineState = 1;
+    return 0;
+}
+
+} // namespace
+
+int RunScript(Engine& /*engine*/) {
+    // The script machine joins here; until a script is loaded the engine idles in state 0.
+    return 0;
+}
+
+int Quit(Engine& engine) {
+    engine.appState->DestroyMainWindow();
+    return 1;
+}
+
+int Dummy(Engine& engine) {
+    engine.platform.messageBox(BoxOwner::MainWindow, sjis("なんでダミーに飛ぶねん"), "error",
+                               MessageBoxButtons::Ok);
+    return 1;
+}
+
+constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
+    {0, "RunScript", RunScript},
+    {1, "Quit", Quit},
+    {2, "ReturnSQX", NotBuilt},
+    {3, "Dummy", Dummy},
+    {4, "Dummy", Dummy},
+    {5, "Dummy", Dummy},
+    {6, "Dummy", Dummy},
+    {7, "Dummy", Dummy},
+    {8, "Dummy", Dummy},
+    {9, "Dummy", Dummy},
+    {10, "LoadSQX", NotBuilt},
+    {11, "CallSQX", NotBuilt},
+    {12, "SetWindowTitle", NotBuilt},
+    {13, "StartTimer", NotBuilt},
+    {14, "WaitTimer", NotBuilt},
+    {15, "WaitClick", NotBuilt},
+    {16, "SetLayerCount", NotBuilt},
+    {17, "SetMaskCount", NotBuilt},
+    {18, "LoadLayer", NotBuilt},
+    {19, "LoadMask", NotBuilt},
+    {20, "SetLayerVisible", NotBuilt},
+    {21, "SetLayerPosition", NotBuilt},
+    {22, "SetLayerSourceRect", NotBuilt},
+    {23, "SetLayerMask", NotBuilt},
+    {24, "SetLayerBlend", NotBuilt},
+    {25, "SetClipRect", NotBuilt},
+    {26, "StartupGraphicEffect", NotBuilt},
+    {27, "SetEffectInterval", NotBuilt},
+    {28, "SetScreenTone", NotBuilt},
+    {29, "SetMessageWindowCount", NotBuilt},
+    {30, "SetMessageFont", NotBuilt},
+    {31, "SetMessageFontStyle", NotBuilt},
+    {32, "SetMessageAntialias", NotBuilt},
+    {33, "SetMessageBottomAlign", NotBuilt},
+    {34, "SetMessageShadow", NotBuilt},
+    {35, "SetMessageTextColor", NotBuilt},
+    {36, "SetMessageShadowColor", NotBuilt},
+    {37, "SetMessageShadowOffset", NotBuilt},
+    {38, "SetMessageWindowRect", NotBuilt},
+    {39, "SetMessageHooks", NotBuilt},
+    {40, "SetMessageHangingPunctuation", NotBuilt},
+    {41, "SetMessageBracketIndent", NotBuilt},
+    {42, "SetMessageLogPages", NotBuilt},
+    {43, "SetMessageSpeed", NotBuilt},
+    {44, "MessageFlowReady", NotBuilt},
+    {45, "InitSoundChannels", NotBuilt},
+    {46, "SetChannelPack", NotBuilt},
+    {47, "SetChannelStream", NotBuilt},
+    {48, "PlayDSB", NotBuilt},
+    {49, "InitPackFiles", NotBuilt},
+    {50, "SetPackFileName", NotBuilt},
+    {51, "StopDSB", NotBuilt},
+    {52, "SetMessageWindowVoiceChannel", NotBuilt},
+    {53, "SetMessageWindowInstant", NotBuilt},
+    {54, "InitSystemButtons", NotBuilt},
+    {55, "SetSystemButtonLayer", NotBuilt},
+    {56, "SetSystemButtonEnabled", NotBuilt},
+    {57, "SetSystemButtonShown", NotBuilt},
+    {58, "SetSystemButton", NotBuilt},
+    {59, "SetSystemButtonSound", NotBuilt},
+    {60, "MessageWindowPeek", NotBuilt},
+    {61, "SetLayerHidden", NotBuilt},
+    {62, "SetWindowModeVariable", NotBuilt},
+    {63, "SetEffectVariable", NotBuilt},
+    {64, "SetNoWaitVariable", NotBuilt},
+    {65, "SetChannelVolumeVariable", NotBuilt},
+    {66, "ApplyWindowMode", NotBuilt},
+    {67, "ApplyChannelVolume", NotBuilt},
+    {68, "ReadyToClickableMap", NotBuilt},
+    {69, "ClearClickableMap", NotBuilt},
+    {70, "ClickableMapWait", NotBuilt},
+    {71, "SetClickableMapItem", NotBuilt},
+    {72, "SetChannelVolumePercent", NotBuilt},
+    {73, "SetRightClickEnabled", NotBuilt},
+    {74, "SetSkipAllVariable", NotBuilt},
+    {75, "SetMessageSpacing", NotBuilt},
+    {76, "StartSkipMode", NotBuilt},
+    {77, "ShowMessageBox", NotBuilt},
+    {78, "NameEntryDialog", NotBuilt},
+    {79, "ChoiceMenuReady", NotBuilt},
+    {80, "SetHistoryLayout", NotBuilt},
+    {81, "SetHistoryVoiceIcon", NotBuilt},
+    {82, "ShowMessageHistory", NotBuilt},
+    {83, "ScrollHistoryBack", NotBuilt},
+    {84, "ScrollHistoryForward", NotBuilt},
+    {85, "CloseRClickScreen", NotBuilt},
+    {86, "SetWindowsOnTop", NotBuilt},
+    {87, "SetSpaceButton", NotBuilt},
+    {88, "SetWheelButton", NotBuilt},
+    {89, "SetAnimationEnabled", NotBuilt},
+    {90, "SetAnimation", NotBuilt},
+    {91, "SetTitleData", NotBuilt},
+    {92, "TitleBack", NotBuilt},
+    {93, "SetSaveTitle", NotBuilt},
+    {94, "SetThumbnailSize", NotBuilt},
+    {95, "Save", NotBuilt},
+    {96, "Load", NotBuilt},
+    {97, "ReadyToSaveLoadClickableMap", NotBuilt},
+    {98, "ClearSaveLoadMap", NotBuilt},
+    {99, "SaveLoadMapWait", NotBuilt},
+    {100, "ResetSaveLoadClickableMapsChoise", NotBuilt},
+    {101, "PlayAVI", NotBuilt},
+    {102, "InitDirectSound", NotBuilt},
+    {103, "WaitAVI", NotBuilt},
+    {104, "Random", NotBuilt},
+    {105, "CompareStrings", NotBuilt},
+    {106, "ReleaseLayerPicture", NotBuilt},
+    {107, "ReadyToChipClickableMap", NotBuilt},
+    {108, "ClearChipClickableMap", NotBuilt},
+    {109, "ChipClickableMapWait", NotBuilt},
+    {110, "SetChipClickableMapItem", NotBuilt},
+    {111, "ReleaseMaskPicture", NotBuilt},
+    {112, "ReplayMsgBoxSound", NotBuilt},
+    {113, "ShellOpen", NotBuilt},
+    {114, "ResetGameVariables", NotBuilt},
+    {115, "SubString", NotBuilt},
+    {116, "ConcatStrings", NotBuilt},
+    {117, "SaveNow", NotBuilt},
+    {118, "GetDateTime", NotBuilt},
+}};
+
+static_assert(kCommandTable.size() == 119);
+static_assert([] {
+    for (int i = 0; i < kCommandCount; ++i) {
+        if (kCommandTable[i].number != i)
+            return false;
+    }
+    return true;
+}());
+
+std::string_view commandName(int number) {
+    if (number < 0 || number >= kCommandCount)
+        return "?";
+    return kCommandTable[number].name;
+}
+
+void DispatchCommand(Engine& engine) {
+    const auto& table = engine.commands;
+    int state = engine.engineState;
+    if (state < 0 || static_cast<std::size_t>(state) >= table.size()) {
+        // A state outside the table can only come from a broken handler; end the game rather
+        // than call through a bad index.
+        engine.platform.messageBox(BoxOwner::MainWindow,
+                                   sjis("不正なエンジン状態です: ") + std::to_string(state),
+                                   "error", MessageBoxButtons::Ok);
+        engine.engineState = 1;
+        return;
+    }
+    if (table[state].handler(engine) == 1) {
+        engine.engineState = 0;
+        engine.commandPhase = 0;
+        engine.commandScratch.fill(0);
+    }
+}
+
+} // namespace vura

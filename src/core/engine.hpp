@@ -1,0 +1,110 @@
+#pragma once
+// The engine-wide objects and registers, owned by one Engine and passed by reference to the
+// command handlers, the tick and start-up. Nothing lives in globals, so a test can run several
+// engines in one process.
+
+#include "core/command_table.hpp"
+#include "core/crt_random.hpp"
+#include "core/system_info.hpp"
+#include "graphics/layer_set.hpp"
+#include "graphics/surface.hpp"
+#include "platform/app_state.hpp"
+#include "platform/display_mode.hpp"
+#include "platform/input_state.hpp"
+#include "platform/platform.hpp"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace vura {
+
+inline constexpr const char* kInitialWindowTitle = "RO-VivereVirezo ver1.0";
+inline constexpr int kScreenWidth = 640;
+inline constexpr int kScreenHeight = 480;
+inline constexpr int kScratchWords = 16;
+inline constexpr int kSavedCommandDepth = 8;
+
+struct EngineConfig {
+    std::filesystem::path gameDirectory; // where the game's files are
+    std::string baseName;                // what the game's default pack is named after
+    std::ostream* trace = nullptr;       // one line per engine event when set
+    // Tests replace the processor check to see the start-up refusal.
+    std::function<bool()> processorCheck = processorHasVectorUnit;
+};
+
+// A command interrupted by a script, kept until the script returns.
+struct SavedCommand {
+    std::int32_t engineState = 0;
+    std::int32_t commandPhase = 0;
+    std::array<std::int32_t, kScratchWords> commandScratch{};
+};
+
+class Engine {
+public:
+    Engine(Platform& platform, EngineConfig config);
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+    // Shuts down whatever is still up.
+    ~Engine();
+
+    Platform& platform;
+    EngineConfig config;
+
+    // The engine-wide objects, declared in the order start-up creates them. Shut-down destroys
+    // them in an order of its own (ShutdownEngine).
+    std::unique_ptr<DisplayMode> displayMode;
+    std::unique_ptr<SystemInfo> systemInfo;
+    std::unique_ptr<AppState> appState;
+    std::unique_ptr<InputState> input;
+    std::unique_ptr<LayerSet> mainLayerSet;
+    std::unique_ptr<LayerSet> rightClickLayerSet;
+    std::unique_ptr<Surface> screenSurface;
+    std::unique_ptr<Surface> workSurface;
+    std::unique_ptr<Surface> previousSurface;
+    std::unique_ptr<Surface> backdropSurface;
+    std::unique_ptr<Surface> thumbnailSurface;
+    LayerSet* currentLayerSet = nullptr;
+    CrtRandom random;
+
+    // The registers start-up clears in one block.
+    std::string windowTitle; // Shift-JIS, at most 127 bytes
+    std::int32_t engineState = 0;
+    std::int32_t commandPhase = 0;
+    std::array<std::int32_t, kScratchWords> commandScratch{};
+    int screenWidth = 0;
+    int screenHeight = 0;
+    bool skipMode = false;
+    bool effectRunning = false;
+    bool scriptRunsDuringEffect = false;
+    bool windowsOnTop = false;
+    std::array<SavedCommand, kSavedCommandDepth> savedCommandStack{};
+    int savedCommandTop = -1;
+
+    // The handlers the dispatcher calls; tests put in tables of their own.
+    std::span<const CommandEntry> commands;
+};
+
+// Creates the engine-wide objects in order. Every failure shows its message (caption "error",
+// no owner) and returns false; the caller then shuts down and ends with code 1.
+bool InitEngine(Engine& engine);
+
+// Destroys every object that exists, in the shut-down order. Safe to call twice.
+void ShutdownEngine(Engine& engine);
+
+// One engine tick: nothing while inactive; else the skip-mode release, the transition step and
+// the handler of the current engine state.
+void EngineTick(Engine& engine);
+
+// The main loop: pumps the events, runs one tick per pass, and returns once the quit was seen
+// (after the tick of that pass). With quitAfterMs, the main window is destroyed once that much
+// engine time has passed, as the engine's own quit does.
+void RunMainLoop(Engine& engine, std::optional<std::uint32_t> quitAfterMs = std::nullopt);
+
+} // namespace vura

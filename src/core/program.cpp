@@ -1,0 +1,119 @@
+#include "core/program.hpp"
+
+#include "core/engine.hpp"
+#include "core/options.hpp"
+#include "platform/app_state.hpp"
+#include "platform/headless_platform.hpp"
+#include "platform/input_script.hpp"
+#include "platform/instance_lock.hpp"
+#include "platform/sdl_platform.hpp"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <system_error>
+
+namespace vura {
+
+namespace {
+
+// Without GAME_DIR the bundled demo beside the program is played (build/demo), or else the
+// current directory.
+std::filesystem::path defaultGameDirectory() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        std::filesystem::path demo = exe.parent_path() / "demo";
+        if (std::filesystem::is_directory(demo, ec))
+            return demo;
+    }
+    return std::filesystem::current_path(ec);
+}
+
+bool readFile(const std::filesystem::path& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::ostringstream buffer;
+    buffer << in.rdbuf();
+    out = buffer.str();
+    return !in.bad();
+}
+
+} // namespace
+
+int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+    OptionsResult parsed = parseOptions(args);
+    if (!parsed.ok) {
+        err << "vura: " << parsed.error << "\nTry 'vura --help'.\n";
+        return kExitUsage;
+    }
+    const Options& options = parsed.options;
+    if (options.help) {
+        out << engineHelpText();
+        return kExitOk;
+    }
+    if (options.version) {
+        out << engineVersionText();
+        return kExitOk;
+    }
+
+    std::filesystem::path gameDirectory =
+        options.gameDirectory ? *options.gameDirectory : defaultGameDirectory();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(gameDirectory, ec)) {
+        err << "vura: there is no game directory at '" << gameDirectory.string() << "'\n";
+        return kExitUsage;
+    }
+
+    HeadlessConfig headless;
+    if (options.headless) {
+        headless.tickMs = options.tickMs;
+        headless.log = &err;
+        if (options.inputFile) {
+            std::string text;
+            if (!readFile(*options.inputFile, text)) {
+                err << "vura: cannot read the input script '" << options.inputFile->string()
+                    << "'\n";
+                return kExitUsage;
+            }
+            InputScriptResult script = parseInputScript(text, options.inputFile->string());
+            if (!script.ok) {
+                err << "vura: " << script.error << '\n';
+                return kExitUsage;
+            }
+            headless.script = std::move(script.script);
+        }
+    }
+
+    // A second copy ends at once, before any window or message.
+    InstanceLock lock;
+    if (!lock.acquire(InstanceLock::defaultPath())) {
+        if (options.trace)
+            err << "trace: another copy holds " << InstanceLock::defaultPath().string() << '\n';
+        return kExitFailed;
+    }
+
+    std::unique_ptr<Platform> platform;
+    if (options.headless)
+        platform = std::make_unique<HeadlessPlatform>(std::move(headless));
+    else
+        platform = std::make_unique<SdlPlatform>(SdlConfig{options.scale});
+
+    EngineConfig config;
+    config.gameDirectory = gameDirectory;
+    config.trace = options.trace ? &err : nullptr;
+    Engine engine(*platform, std::move(config));
+    if (!InitEngine(engine)) {
+        ShutdownEngine(engine);
+        return kExitFailed;
+    }
+    if (options.fullScreen)
+        SetWindowMode(*platform, *engine.appState, *engine.displayMode, true);
+    RunMainLoop(engine, options.quitAfterMs);
+    ShutdownEngine(engine);
+    return kExitOk;
+}
+
+} // namespace vura

@@ -1,0 +1,10 @@
+#include "core/program.hpp"
+
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+int main(int argc, char** argv) {
+    std::vector<std::string_view> args(argv + 1, argv + argc);
+    return vura::RunProgram(args, std::cout, std::cerr);
+}

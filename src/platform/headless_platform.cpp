@@ -1,0 +1,230 @@
+#include "platform/headless_platform.hpp"
+
+#include "core/sjis.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <iostream>
+
+namespace vura {
+
+namespace {
+
+const char* answerWord(MessageBoxAnswer a) {
+    switch (a) {
+    case MessageBoxAnswer::Yes:
+        return "yes";
+    case MessageBoxAnswer::No:
+        return "no";
+    case MessageBoxAnswer::Ok:
+        break;
+    }
+    return "ok";
+}
+
+std::string escapeLineBreaks(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            out += "\\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else if (text[i] == '\n') {
+            out += "\\n";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::string formatMessageBoxLine(const ShownMessageBox& box) {
+    return "messagebox: " + box.captionUtf8 + ": " + escapeLineBreaks(box.textUtf8) + " -> " +
+           answerWord(box.answer);
+}
+
+HeadlessPlatform::HeadlessPlatform(HeadlessConfig config) : config_(std::move(config)) {
+    if (config_.tickMs == 0)
+        config_.tickMs = 1;
+}
+
+std::ostream& HeadlessPlatform::log() const {
+    return config_.log ? *config_.log : std::cerr;
+}
+
+std::uint32_t HeadlessPlatform::milliseconds() {
+    return static_cast<std::uint32_t>(kClockStartMs + elapsedMs_);
+}
+
+std::optional<std::int64_t> HeadlessPlatform::performanceFrequency() {
+    return kCounterFrequency;
+}
+
+std::int64_t HeadlessPlatform::performanceCounter() {
+    return static_cast<std::int64_t>(kClockStartMs + elapsedMs_) * (kCounterFrequency / 1000);
+}
+
+std::int64_t HeadlessPlatform::calendarTime() {
+    return kCalendarStart + static_cast<std::int64_t>(elapsedMs_ / 1000);
+}
+
+bool HeadlessPlatform::registerWindowClass(std::string_view className) {
+    className_ = className;
+    classRegistered_ = true;
+    return true;
+}
+
+bool HeadlessPlatform::openMainWindow(std::string_view captionSjis, int clientWidth,
+                                      int clientHeight) {
+    if (!classRegistered_ || clientWidth <= 0 || clientHeight <= 0)
+        return false;
+    caption_ = captionSjis;
+    width_ = clientWidth;
+    height_ = clientHeight;
+    screen_.assign(static_cast<std::size_t>(width_) * height_ * 3, 0);
+    windowOpen_ = true;
+    ++showCount_;
+    return true;
+}
+
+void HeadlessPlatform::setCaption(std::string_view captionSjis) {
+    caption_ = captionSjis;
+}
+
+void HeadlessPlatform::present(const BgrImageView& screen, const ScreenRect& area) {
+    if (!windowOpen_ || screen.pixels == nullptr)
+        return;
+    int x0 = std::max({area.x, 0});
+    int y0 = std::max({area.y, 0});
+    int x1 = std::min({area.x + area.width, width_, screen.width});
+    int y1 = std::min({area.y + area.height, height_, screen.height});
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    for (int y = y0; y < y1; ++y) {
+        std::memcpy(&screen_[(static_cast<std::size_t>(y) * width_ + x0) * 3],
+                    screen.row(y) + x0 * 3, static_cast<std::size_t>(x1 - x0) * 3);
+    }
+    ++presentCount_;
+}
+
+std::uint32_t HeadlessPlatform::screenPixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return 0;
+    const std::uint8_t* p = &screen_[(static_cast<std::size_t>(y) * width_ + x) * 3];
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16);
+}
+
+bool HeadlessPlatform::setFullScreen(bool on) {
+    if (!windowOpen_)
+        return false;
+    fullScreen_ = on;
+    return true;
+}
+
+void HeadlessPlatform::destroyMainWindow() {
+    if (!windowOpen_)
+        return;
+    windowOpen_ = false;
+    fullScreen_ = false;
+    quitPosted_ = true;
+}
+
+bool HeadlessPlatform::pumpEvents(WindowEventHandler& handler) {
+    if (!firstPump_)
+        elapsedMs_ += config_.tickMs;
+    firstPump_ = false;
+    devices_.beginBatch();
+    const auto& events = config_.script.events;
+    while (nextEvent_ < events.size() && events[nextEvent_].ms <= elapsedMs_) {
+        const InputEvent& e = events[nextEvent_++];
+        if (!windowOpen_)
+            continue; // events for a window that no longer exists go nowhere
+        switch (e.kind) {
+        case InputEvent::Kind::Move:
+            handler.OnMouseMove(e.x, e.y);
+            break;
+        case InputEvent::Kind::ButtonDown:
+            if (focused_)
+                devices_.buttonDown(e.button);
+            break;
+        case InputEvent::Kind::ButtonUp:
+            devices_.buttonUp(e.button);
+            break;
+        case InputEvent::Kind::KeyDown:
+            if (focused_)
+                devices_.keyDown(e.key);
+            break;
+        case InputEvent::Kind::KeyUp:
+            devices_.keyUp(e.key);
+            break;
+        case InputEvent::Kind::Wheel:
+            if (focused_)
+                devices_.addWheel(e.wheel * 120);
+            break;
+        case InputEvent::Kind::FocusOut:
+            if (focused_) {
+                focused_ = false;
+                devices_.clear();
+                handler.OnActivateApp(false);
+            }
+            break;
+        case InputEvent::Kind::FocusIn:
+            if (!focused_) {
+                focused_ = true;
+                handler.OnActivateApp(true);
+            }
+            break;
+        case InputEvent::Kind::Close:
+            handler.OnClose();
+            break;
+        }
+    }
+    bool quit = quitPosted_;
+    quitPosted_ = false;
+    return quit;
+}
+
+bool HeadlessPlatform::readKeyboard(KeyArray& keys) {
+    if (!windowOpen_ || !focused_)
+        return false;
+    devices_.readKeys(keys);
+    return true;
+}
+
+bool HeadlessPlatform::readMouse(MouseSnapshot& mouse) {
+    if (!windowOpen_ || !focused_)
+        return false;
+    mouse = devices_.takeMouse();
+    return true;
+}
+
+MessageBoxAnswer HeadlessPlatform::messageBox(BoxOwner /*owner*/, std::string_view textSjis,
+                                              std::string_view captionSjis,
+                                              MessageBoxButtons buttons) {
+    // Answers are taken in order. One that is not among the box's buttons (yes or no for an OK
+    // box, ok for a Yes/No box) is used up and the box gets its default, Yes or OK.
+    MessageBoxAnswer answer =
+        buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::Yes : MessageBoxAnswer::Ok;
+    const auto& answers = config_.script.answers;
+    if (nextAnswer_ < answers.size()) {
+        MessageBoxAnswer given = answers[nextAnswer_++];
+        bool fits = buttons == MessageBoxButtons::YesNo ? given != MessageBoxAnswer::Ok
+                                                        : given == MessageBoxAnswer::Ok;
+        if (fits)
+            answer = given;
+    }
+    ShownMessageBox box{cp932ToUtf8(captionSjis), cp932ToUtf8(textSjis), answer};
+    log() << formatMessageBoxLine(box) << '\n' << std::flush;
+    boxes_.push_back(std::move(box));
+    return answer;
+}
+
+void HeadlessPlatform::shellOpen(std::string_view target) {
+    shellRequests_.emplace_back(target);
+    log() << "shellopen: " << target << '\n' << std::flush;
+}
+
+} // namespace vura

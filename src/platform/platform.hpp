@@ -1,0 +1,106 @@
+#pragma once
+// The one interface between the engine and the operating system. Two backends implement it:
+// SdlPlatform (a real window, sound and input through SDL2) and HeadlessPlatform (no window,
+// a virtual clock and input from a script). Only files in src/platform include SDL.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vura {
+
+// Time as the engine reads it: a millisecond clock (wrapping at 2^32 like timeGetTime) and a
+// high-resolution counter. Both advance together.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::uint32_t milliseconds() = 0;
+    // Counter ticks per second, or nothing when the system has no high-resolution counter.
+    virtual std::optional<std::int64_t> performanceFrequency() = 0;
+    virtual std::int64_t performanceCounter() = 0;
+};
+
+// A 24-bit picture as the engine stores it: blue, green, red bytes, rows bottom-up, `pitch`
+// bytes from one stored row to the next.
+struct BgrImageView {
+    const std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+
+    // First byte of picture row y (0 is the top row).
+    const std::uint8_t* row(int y) const {
+        return pixels + static_cast<std::ptrdiff_t>(height - 1 - y) * pitch;
+    }
+};
+
+// x, y, width, height in client coordinates (y from the top).
+struct ScreenRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Keyboard state indexed by DirectInput key code; bit 0x80 means the key is down.
+using KeyArray = std::array<std::uint8_t, 256>;
+
+struct MouseSnapshot {
+    std::int32_t wheel = 0;                // movement since the previous read, 120 per notch
+    std::array<std::uint8_t, 4> buttons{}; // bit 0x80: down; 0 left, 1 right, 2 middle, 3 x1
+};
+
+enum class MessageBoxButtons { Ok, YesNo };
+enum class MessageBoxAnswer { Ok, Yes, No };
+enum class BoxOwner { None, MainWindow };
+
+// Receives what happens to the main window while events are pumped; AppState implements it.
+class WindowEventHandler {
+public:
+    virtual ~WindowEventHandler() = default;
+    virtual void OnClose() = 0;                  // the title bar's close button
+    virtual void OnActivateApp(bool active) = 0; // focus gained or lost
+    virtual void OnMouseMove(int x, int y) = 0;  // client coordinates, 640 x 480
+    virtual void OnMove(int clientOriginX, int clientOriginY) = 0;
+    virtual void OnPaint() = 0; // the window needs its picture again
+};
+
+class Platform : public Clock {
+public:
+    // Seconds since 1970-01-01 UTC: the calendar time.
+    virtual std::int64_t calendarTime() = 0;
+
+    // Prepares the window system for windows of this class (the X11 window class under SDL).
+    virtual bool registerWindowClass(std::string_view className) = 0;
+    // Opens the main window with a client area of clientWidth x clientHeight, centred on the
+    // desktop, and shows it.
+    virtual bool openMainWindow(std::string_view captionSjis, int clientWidth,
+                                int clientHeight) = 0;
+    virtual bool hasMainWindow() const = 0;
+    virtual void showMainWindow() = 0;
+    virtual void setCaption(std::string_view captionSjis) = 0;
+    // Shows the given rectangle of the picture at the same place in the client area.
+    virtual void present(const BgrImageView& screen, const ScreenRect& area) = 0;
+    // Switches between the window and full screen; false when full screen cannot be entered.
+    virtual bool setFullScreen(bool on) = 0;
+    // Destroys the main window and posts the quit, which the next pumpEvents reports.
+    virtual void destroyMainWindow() = 0;
+    // Takes every waiting event and hands it to the handler; returns true once the quit posted
+    // by destroyMainWindow has been taken.
+    virtual bool pumpEvents(WindowEventHandler& handler) = 0;
+
+    // Read the devices; false when they cannot be read (the window does not have the focus).
+    virtual bool readKeyboard(KeyArray& keys) = 0;
+    virtual bool readMouse(MouseSnapshot& mouse) = 0;
+
+    virtual MessageBoxAnswer messageBox(BoxOwner owner, std::string_view textSjis,
+                                        std::string_view captionSjis,
+                                        MessageBoxButtons buttons) = 0;
+    // Opens a file or an address with the desktop's default program.
+    virtual void shellOpen(std::string_view target) = 0;
+};
+
+} // namespace vura

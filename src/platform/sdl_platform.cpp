@@ -1,0 +1,490 @@
+#include "platform/sdl_platform.hpp"
+
+#include "core/sjis.hpp"
+#include "platform/headless_platform.hpp"
+#include "platform/key_codes.hpp"
+#include "platform/pixel_convert.hpp"
+#include "platform/window_icon.hpp"
+
+// SDL last: its X11 headers define macros (FocusIn, FocusOut, ...) that clash with our names.
+#include "core/sjis.hpp"
+#include "platform/headless_platform.hpp"
+#include "platform/key_codes.hpp"
+#include "platform/pixel_convert.hpp"
+#include "platform/window_icon.hpp"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace vura {
+
+namespace {
+
+// DirectInput key code of an SDL scancode, 0 for keys the engine does not know.
+std::uint8_t keyCodeOf(SDL_Scancode sc) {
+    static const auto table = [] {
+        std::array<std::uint8_t, SDL_NUM_SCANCODES> t{};
+        const std::uint8_t letters[26] = {
+            key::kA, key::kB, key::kC, key::kD, key::kE, key::kF, key::kG, key::kH, key::kI,
+            key::kJ, key::kK, key::kL, key::kM, key::kN, key::kO, key::kP, key::kQ, key::kR,
+            key::kS, key::kT, key::kU, key::kV, key::kW, key::kX, key::kY, key::kZ};
+        for (int i = 0; i < 26; ++i)
+            t[SDL_SCANCODE_A + i] = letters[i];
+        for (int i = 0; i < 9; ++i)
+            t[SDL_SCANCODE_1 + i] = static_cast<std::uint8_t>(key::k1 + i);
+        t[SDL_SCANCODE_0] = key::k0;
+        for (int i = 0; i < 10; ++i)
+            t[SDL_SCANCODE_F1 + i] = static_cast<std::uint8_t>(key::kF1 + i);
+        t[SDL_SCANCODE_F11] = key::kF11;
+        t[SDL_SCANCODE_F12] = key::kF12;
+        t[SDL_SCANCODE_RETURN] = key::kReturn;
+        t[SDL_SCANCODE_ESCAPE] = key::kEscape;
+        t[SDL_SCANCODE_BACKSPACE] = key::kBackspace;
+        t[SDL_SCANCODE_TAB] = key::kTab;
+        t[SDL_SCANCODE_SPACE] = key::kSpace;
+        t[SDL_SCANCODE_MINUS] = key::kMinus;
+        t[SDL_SCANCODE_EQUALS] = key::kEquals;
+        t[SDL_SCANCODE_LEFTBRACKET] = key::kLeftBracket;
+        t[SDL_SCANCODE_RIGHTBRACKET] = key::kRightBracket;
+        t[SDL_SCANCODE_BACKSLASH] = key::kBackslash;
+        t[SDL_SCANCODE_SEMICOLON] = key::kSemicolon;
+        t[SDL_SCANCODE_APOSTROPHE] = key::kApostrophe;
+        t[SDL_SCANCODE_GRAVE] = key::kGrave;
+        t[SDL_SCANCODE_COMMA] = key::kComma;
+        t[SDL_SCANCODE_PERIOD] = key::kPeriod;
+        t[SDL_SCANCODE_SLASH] = key::kSlash;
+        t[SDL_SCANCODE_CAPSLOCK] = key::kCapsLock;
+        t[SDL_SCANCODE_PRINTSCREEN] = key::kPrintScreen;
+        t[SDL_SCANCODE_SCROLLLOCK] = key::kScrollLock;
+        t[SDL_SCANCODE_PAUSE] = key::kPause;
+        t[SDL_SCANCODE_INSERT] = key::kInsert;
+        t[SDL_SCANCODE_HOME] = key::kHome;
+        t[SDL_SCANCODE_PAGEUP] = key::kPageUp;
+        t[SDL_SCANCODE_DELETE] = key::kDelete;
+        t[SDL_SCANCODE_END] = key::kEnd;
+        t[SDL_SCANCODE_PAGEDOWN] = key::kPageDown;
+        t[SDL_SCANCODE_RIGHT] = key::kRight;
+        t[SDL_SCANCODE_LEFT] = key::kLeft;
+        t[SDL_SCANCODE_DOWN] = key::kDown;
+        t[SDL_SCANCODE_UP] = key::kUp;
+        t[SDL_SCANCODE_NUMLOCKCLEAR] = key::kNumLock;
+        t[SDL_SCANCODE_KP_DIVIDE] = key::kKeypadDivide;
+        t[SDL_SCANCODE_KP_MULTIPLY] = key::kKeypadMultiply;
+        t[SDL_SCANCODE_KP_MINUS] = key::kKeypadMinus;
+        t[SDL_SCANCODE_KP_PLUS] = key::kKeypadPlus;
+        t[SDL_SCANCODE_KP_ENTER] = key::kKeypadEnter;
+        t[SDL_SCANCODE_KP_1] = key::kKeypad1;
+        t[SDL_SCANCODE_KP_2] = key::kKeypad2;
+        t[SDL_SCANCODE_KP_3] = key::kKeypad3;
+        t[SDL_SCANCODE_KP_4] = key::kKeypad4;
+        t[SDL_SCANCODE_KP_5] = key::kKeypad5;
+        t[SDL_SCANCODE_KP_6] = key::kKeypad6;
+        t[SDL_SCANCODE_KP_7] = key::kKeypad7;
+        t[SDL_SCANCODE_KP_8] = key::kKeypad8;
+        t[SDL_SCANCODE_KP_9] = key::kKeypad9;
+        t[SDL_SCANCODE_KP_0] = key::kKeypad0;
+        t[SDL_SCANCODE_KP_PERIOD] = key::kKeypadPeriod;
+        t[SDL_SCANCODE_APPLICATION] = key::kApps;
+        t[SDL_SCANCODE_INTERNATIONAL2] = key::kKana;
+        t[SDL_SCANCODE_INTERNATIONAL3] = key::kYen;
+        t[SDL_SCANCODE_INTERNATIONAL4] = key::kConvert;
+        t[SDL_SCANCODE_INTERNATIONAL5] = key::kNoConvert;
+        t[SDL_SCANCODE_LCTRL] = key::kLeftCtrl;
+        t[SDL_SCANCODE_LSHIFT] = key::kLeftShift;
+        t[SDL_SCANCODE_LALT] = key::kLeftAlt;
+        t[SDL_SCANCODE_LGUI] = key::kLeftWindows;
+        t[SDL_SCANCODE_RCTRL] = key::kRightCtrl;
+        t[SDL_SCANCODE_RSHIFT] = key::kRightShift;
+        t[SDL_SCANCODE_RALT] = key::kRightAlt;
+        t[SDL_SCANCODE_RGUI] = key::kRightWindows;
+        return t;
+    }();
+    return sc >= 0 && sc < SDL_NUM_SCANCODES ? table[sc] : 0;
+}
+
+int buttonIndexOf(std::uint8_t sdlButton) {
+    switch (sdlButton) {
+    case SDL_BUTTON_LEFT:
+        return 0;
+    case SDL_BUTTON_RIGHT:
+        return 1;
+    case SDL_BUTTON_MIDDLE:
+        return 2;
+    case SDL_BUTTON_X1:
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+} // namespace
+
+SdlPlatform::SdlPlatform(SdlConfig config) : config_(config) {
+    if (config_.scale < 1)
+        config_.scale = 1;
+}
+
+SdlPlatform::~SdlPlatform() {
+    destroyMainWindow();
+    if (videoReady_)
+        SDL_Quit();
+}
+
+std::uint32_t SdlPlatform::milliseconds() {
+    return SDL_GetTicks();
+}
+
+std::optional<std::int64_t> SdlPlatform::performanceFrequency() {
+    Uint64 f = SDL_GetPerformanceFrequency();
+    if (f == 0)
+        return std::nullopt;
+    return static_cast<std::int64_t>(f);
+}
+
+std::int64_t SdlPlatform::performanceCounter() {
+    return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+}
+
+std::int64_t SdlPlatform::calendarTime() {
+    return static_cast<std::int64_t>(std::time(nullptr));
+}
+
+bool SdlPlatform::registerWindowClass(std::string_view className) {
+    if (videoReady_)
+        return true;
+    // SDL reads the X11 window class from the environment when it starts its video driver.
+    ::setenv("SDL_VIDEO_X11_WMCLASS", std::string(className).c_str(), 1);
+    SDL_SetHint(SDL_HINT_APP_NAME, std::string(className).c_str());
+    // The close button asks the engine first; SDL must not quit by itself.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // A click that brings the window to the front reaches the game too, as on the desktop the
+    // games were made for.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // With no display SDL would fall back to a driver that draws nowhere, and a player would
+    // wait for a window that never appears. Other drivers (a console's) are used when asked
+    // for by SDL_VIDEODRIVER.
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    if (!set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("SDL_VIDEODRIVER")) {
+        std::cerr << "vura: no display to open a window on (DISPLAY and WAYLAND_DISPLAY are "
+                     "unset); use --headless, or run under xvfb-run\n";
+        return false;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::cerr << "vura: cannot start the window system: " << SDL_GetError()
+                  << " (use --headless, or run under xvfb-run)\n";
+        return false;
+    }
+    videoReady_ = true;
+    return true;
+}
+
+bool SdlPlatform::openMainWindow(std::string_view captionSjis, int clientWidth, int clientHeight) {
+    if (!videoReady_ || window_)
+        return false;
+    width_ = clientWidth;
+    height_ = clientHeight;
+    window_ = SDL_CreateWindow(cp932ToUtf8(captionSjis).c_str(), SDL_WINDOWPOS_CENTERED,
+                               SDL_WINDOWPOS_CENTERED, clientWidth * config_.scale,
+                               clientHeight * config_.scale, SDL_WINDOW_HIDDEN);
+    if (!window_) {
+        std::cerr << "vura: cannot create the window: " << SDL_GetError() << '\n';
+        return false;
+    }
+    // No vertical sync: presenting must never block the tick, which paces itself.
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer_)
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (renderer_) {
+        SDL_RenderSetLogicalSize(renderer_, clientWidth, clientHeight);
+        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
+                                     SDL_TEXTUREACCESS_STREAMING, clientWidth, clientHeight);
+    }
+    if (!renderer_ || !texture_) {
+        std::cerr << "vura: cannot draw into the window: " << SDL_GetError() << '\n';
+        destroyMainWindow();
+        quitPosted_ = false;
+        return false;
+    }
+    std::vector<std::uint32_t> icon = windowIconPixels();
+    if (SDL_Surface* s =
+            SDL_CreateRGBSurfaceWithFormatFrom(icon.data(), kWindowIconSize, kWindowIconSize, 32,
+                                               kWindowIconSize * 4, SDL_PIXELFORMAT_ARGB8888)) {
+        SDL_SetWindowIcon(window_, s);
+        SDL_FreeSurface(s);
+    }
+    // Typed text is asked for only by the name-entry dialog.
+    SDL_StopTextInput();
+    updateScaleMode();
+    // The new window starts black.
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, nullptr, &pixels, &pitch) == 0) {
+        for (int y = 0; y < clientHeight; ++y)
+            std::memset(static_cast<std::uint8_t*>(pixels) + y * pitch, 0,
+                        static_cast<std::size_t>(clientWidth) * 4);
+        SDL_UnlockTexture(texture_);
+    }
+    SDL_ShowWindow(window_);
+    renderFrame();
+    focused_ = true;
+    return true;
+}
+
+void SdlPlatform::showMainWindow() {
+    if (window_)
+        SDL_ShowWindow(window_);
+}
+
+void SdlPlatform::setCaption(std::string_view captionSjis) {
+    if (window_)
+        SDL_SetWindowTitle(window_, cp932ToUtf8(captionSjis).c_str());
+}
+
+void SdlPlatform::present(const BgrImageView& screen, const ScreenRect& area) {
+    if (!texture_ || !screen.pixels)
+        return;
+    ScreenRect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
+    if (r.width <= 0 || r.height <= 0)
+        return;
+    // Only the rectangle asked for is converted and uploaded; the texture keeps the rest.
+    SDL_Rect rect{r.x, r.y, r.width, r.height};
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture_, &rect, &pixels, &pitch) != 0)
+        return;
+    convertBgrToXrgb(screen, r, static_cast<std::uint8_t*>(pixels), pitch);
+    SDL_UnlockTexture(texture_);
+    renderFrame();
+}
+
+void SdlPlatform::renderFrame() {
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}
+
+// Whole-number scales (a --scale window, a display of exactly twice 640 x 480) stay sharp with
+// nearest-pixel scaling; any other scale is smoothed.
+void SdlPlatform::updateScaleMode() {
+    if (!renderer_ || !texture_)
+        return;
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    double scale = std::min(static_cast<double>(w) / width_, static_cast<double>(h) / height_);
+    bool whole = std::abs(scale - std::round(scale)) < 1e-9;
+    SDL_SetTextureScaleMode(texture_, whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+}
+
+bool SdlPlatform::setFullScreen(bool on) {
+    if (!window_)
+        return false;
+    // Full screen at the desktop's own resolution, with the picture scaled and letterboxed by
+    // the renderer's logical size; leaving it restores the window's size and place.
+    if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        return false;
+    updateScaleMode();
+    renderFrame();
+    return true;
+}
+
+void SdlPlatform::destroyMainWindow() {
+    if (!window_)
+        return;
+    if (texture_)
+        SDL_DestroyTexture(texture_);
+    if (renderer_)
+        SDL_DestroyRenderer(renderer_);
+    SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    focused_ = false;
+    devices_.clear();
+    quitPosted_ = true;
+}
+
+bool SdlPlatform::pumpEvents(WindowEventHandler& handler) {
+    if (videoReady_) {
+        devices_.beginBatch();
+        SDL_Event event;
+        bool any = false;
+        while (SDL_PollEvent(&event)) {
+            any = true;
+            handleEvent(event, handler);
+        }
+        // Nothing waiting: rest until an event arrives, but never longer than 1 ms, so an
+        // engine waiting for a click costs little while timers keep their pace.
+        if (!any && window_ && SDL_WaitEventTimeout(&event, 1)) {
+            handleEvent(event, handler);
+            while (SDL_PollEvent(&event))
+                handleEvent(event, handler);
+        }
+    }
+    bool quit = quitPosted_;
+    quitPosted_ = false;
+    return quit;
+}
+
+void SdlPlatform::handleEvent(const SDL_Event& event, WindowEventHandler& handler) {
+    switch (event.type) {
+    case SDL_QUIT:
+        // An interrupt or a session ending: quit as the engine's own quit does, without asking.
+        destroyMainWindow();
+        break;
+    case SDL_WINDOWEVENT:
+        if (!window_ || event.window.windowID != SDL_GetWindowID(window_))
+            break;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            handler.OnClose();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            if (!focused_) {
+                focused_ = true;
+                handler.OnActivateApp(true);
+            }
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            if (focused_) {
+                focused_ = false;
+                devices_.clear();
+                handler.OnActivateApp(false);
+            }
+            break;
+        case SDL_WINDOWEVENT_MOVED:
+            handler.OnMove(event.window.data1, event.window.data2);
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            updateScaleMode();
+            renderFrame();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            handler.OnPaint();
+            renderFrame();
+            break;
+        default:
+            break;
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        // The renderer has already turned the position into 640 x 480 coordinates; positions
+        // on the letterbox bars are outside the client area and are not reported.
+        if (event.motion.x >= 0 && event.motion.y >= 0 && event.motion.x < width_ &&
+            event.motion.y < height_)
+            handler.OnMouseMove(event.motion.x, event.motion.y);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        devices_.buttonDown(buttonIndexOf(event.button.button));
+        break;
+    case SDL_MOUSEBUTTONUP:
+        devices_.buttonUp(buttonIndexOf(event.button.button));
+        break;
+    case SDL_MOUSEWHEEL: {
+        int y = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            y = -y;
+        devices_.addWheel(y * 120);
+        break;
+    }
+    case SDL_KEYDOWN:
+        if (std::uint8_t code = keyCodeOf(event.key.keysym.scancode))
+            devices_.keyDown(code);
+        break;
+    case SDL_KEYUP:
+        if (std::uint8_t code = keyCodeOf(event.key.keysym.scancode))
+            devices_.keyUp(code);
+        break;
+    default:
+        break;
+    }
+}
+
+bool SdlPlatform::readKeyboard(KeyArray& keys) {
+    if (!window_ || !focused_)
+        return false;
+    devices_.readKeys(keys);
+    return true;
+}
+
+bool SdlPlatform::readMouse(MouseSnapshot& mouse) {
+    if (!window_ || !focused_)
+        return false;
+    mouse = devices_.takeMouse();
+    return true;
+}
+
+MessageBoxAnswer SdlPlatform::messageBox(BoxOwner owner, std::string_view textSjis,
+                                         std::string_view captionSjis, MessageBoxButtons buttons) {
+    std::string text = cp932ToUtf8(textSjis);
+    std::string caption = cp932ToUtf8(captionSjis);
+    std::string yes = cp932ToUtf8(sjis("はい"));
+    std::string no = cp932ToUtf8(sjis("いいえ"));
+    SDL_MessageBoxButtonData yesNo[2] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, yes.c_str()},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, no.c_str()},
+    };
+    SDL_MessageBoxButtonData ok[1] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 1,
+         "OK"},
+    };
+    bool isYesNo = buttons == MessageBoxButtons::YesNo;
+    SDL_MessageBoxData data{};
+    data.flags = (isYesNo ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_ERROR) |
+                 SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    data.window = owner == BoxOwner::MainWindow ? window_ : nullptr;
+    data.title = caption.c_str();
+    data.message = text.c_str();
+    data.numbuttons = isYesNo ? 2 : 1;
+    data.buttons = isYesNo ? yesNo : ok;
+    int pressed = -1;
+    MessageBoxAnswer answer = isYesNo ? MessageBoxAnswer::Yes : MessageBoxAnswer::Ok;
+    if (videoReady_ && SDL_ShowMessageBox(&data, &pressed) == 0) {
+        if (isYesNo)
+            answer = pressed == 0 ? MessageBoxAnswer::No : MessageBoxAnswer::Yes;
+    } else {
+        // Without a window system the box cannot be shown; it goes to standard error in the
+        // headless form and takes its default answer.
+        std::cerr << formatMessageBoxLine({caption, text, answer}) << '\n';
+    }
+    // The box swallowed the button and key releases; start again from a clean slate so the
+    // click that closed it does not also reach the game.
+    devices_.clear();
+    return answer;
+}
+
+void SdlPlatform::shellOpen(std::string_view target) {
+    if (SDL_OpenURL(std::string(target).c_str()) != 0)
+        std::cerr << "vura: cannot open " << target << ": " << SDL_GetError() << '\n';
+}
+
+std::uint64_t SdlPlatform::nativeWindowId() const {
+    if (!window_)
+        return 0;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window_, &info))
+        return 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (info.subsystem == SDL_SYSWM_X11)
+        return static_cast<std::uint64_t>(info.info.x11.window);
+#endif
+    return 0;
+}
+
+} // namespace vura
