@@ -12,7 +12,8 @@ namespace {
 
 // Start-up failures have no owner window and the caption "error".
 bool startupFailure(Engine& engine, std::string_view messageUtf8) {
-    engine.platform.messageBox(BoxOwner::None, sjis(messageUtf8), "error", MessageBoxButtons::Ok);
+    engine.platform.messageBox(BoxOwner::NoWindow, sjis(messageUtf8), "error",
+                               MessageBoxButtons::Ok);
     return false;
 }
 

@@ -55,7 +55,7 @@ struct MouseSnapshot {
 
 enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxAnswer { Ok, Yes, No };
-enum class BoxOwner { None, MainWindow };
+enum class BoxOwner { NoWindow, MainWindow };
 
 // Receives what happens to the main window while events are pumped; AppState implements it.
 class WindowEventHandler {

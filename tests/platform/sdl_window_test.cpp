@@ -1,0 +1,170 @@
+// The real window, looked at from outside through X11. Runs inside its own Xvfb server.
+
+#include "core/sjis.hpp"
+#include "platform/sdl_platform.hpp"
+
+// X11 last: its headers define macros (None, FocusIn, ...) that clash with ordinary names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vura {
+namespace {
+
+class NullHandler : public WindowEventHandler {
+public:
+    void OnClose() override { ++closes; }
+    void OnActivateApp(bool) override {}
+    void OnMouseMove(int, int) override {}
+    void OnMove(int, int) override {}
+    void OnPaint() override {}
+    int closes = 0;
+};
+
+struct X11Window {
+    X11Window() : display(XOpenDisplay(nullptr)) {}
+    ~X11Window() {
+        if (display)
+            XCloseDisplay(display);
+    }
+    std::string netWmName(Window w) {
+        Atom name = XInternAtom(display, "_NET_WM_NAME", False);
+        Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        std::string result;
+        if (XGetWindowProperty(display, w, name, 0, 1024, False, utf8, &type, &format, &items,
+                               &after, &data) == Success &&
+            data) {
+            result.assign(reinterpret_cast<char*>(data), items);
+            XFree(data);
+        }
+        return result;
+    }
+    std::string resClass(Window w) {
+        XClassHint hint{};
+        std::string result;
+        if (XGetClassHint(display, w, &hint)) {
+            result = hint.res_class ? hint.res_class : "";
+            XFree(hint.res_name);
+            XFree(hint.res_class);
+        }
+        return result;
+    }
+    Display* display;
+};
+
+// Pumps events for a while so the window system catches up with what was asked of it.
+void settle(SdlPlatform& platform, NullHandler& handler) {
+    for (int i = 0; i < 50; ++i) {
+        platform.pumpEvents(handler);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+TEST(SdlWindow, OpensWithClientAreaCaptionClassAndPicture) {
+    X11Window x;
+    ASSERT_NE(x.display, nullptr) << "no X display";
+    SdlPlatform platform;
+    NullHandler handler;
+    ASSERT_TRUE(platform.registerWindowClass("VURA"));
+    ASSERT_TRUE(platform.openMainWindow(sjis("RO-VivereVirezo ver1.0"), 640, 480));
+    settle(platform, handler);
+    auto window = static_cast<Window>(platform.nativeWindowId());
+    ASSERT_NE(window, 0u);
+
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, window, &attributes));
+    EXPECT_EQ(attributes.width, 640);
+    EXPECT_EQ(attributes.height, 480);
+    EXPECT_EQ(attributes.map_state, IsViewable);
+    EXPECT_EQ(x.resClass(window), "VURA");
+    EXPECT_EQ(x.netWmName(window), "RO-VivereVirezo ver1.0");
+
+    // A Japanese caption arrives as UTF-8.
+    platform.setCaption(sjis("体験版"));
+    settle(platform, handler);
+    EXPECT_EQ(x.netWmName(window), "体験版");
+
+    // Present a picture: left half pure red, right half pure blue; read it back.
+    std::vector<std::uint8_t> pixels(1920 * 480);
+    for (int y = 0; y < 480; ++y)
+        for (int px = 0; px < 640; ++px) {
+            std::uint8_t* p = &pixels[static_cast<std::size_t>(479 - y) * 1920 + px * 3];
+            p[0] = px < 320 ? 0 : 255;
+            p[2] = px < 320 ? 255 : 0;
+        }
+    platform.present({pixels.data(), 640, 480, 1920}, {0, 0, 640, 480});
+    settle(platform, handler);
+    XImage* image = XGetImage(x.display, window, 0, 0, 640, 480, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    unsigned long left = XGetPixel(image, 100, 240);
+    unsigned long right = XGetPixel(image, 500, 240);
+    XDestroyImage(image);
+    EXPECT_EQ(left & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(right & 0xFFFFFF, 0x0000FFu);
+
+    platform.destroyMainWindow();
+    EXPECT_TRUE(platform.pumpEvents(handler));
+    EXPECT_FALSE(platform.pumpEvents(handler));
+}
+
+TEST(SdlWindow, ScaledWindowKeepsThePictureInClientCoordinates) {
+    X11Window x;
+    ASSERT_NE(x.display, nullptr);
+    SdlPlatform platform(SdlConfig{2});
+    NullHandler handler;
+    ASSERT_TRUE(platform.registerWindowClass("VURA"));
+    ASSERT_TRUE(platform.openMainWindow("x", 640, 480));
+    settle(platform, handler);
+    auto window = static_cast<Window>(platform.nativeWindowId());
+    XWindowAttributes attributes{};
+    ASSERT_TRUE(XGetWindowAttributes(x.display, window, &attributes));
+    EXPECT_EQ(attributes.width, 1280);
+    EXPECT_EQ(attributes.height, 960);
+
+    // One white pixel at (10, 20) becomes a 2 x 2 block at (20, 40).
+    std::vector<std::uint8_t> pixels(1920 * 480);
+    std::uint8_t* p = &pixels[static_cast<std::size_t>(479 - 20) * 1920 + 10 * 3];
+    p[0] = p[1] = p[2] = 255;
+    platform.present({pixels.data(), 640, 480, 1920}, {0, 0, 640, 480});
+    settle(platform, handler);
+    XImage* image = XGetImage(x.display, window, 0, 0, 1280, 960, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 20, 40) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(XGetPixel(image, 21, 41) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(XGetPixel(image, 22, 40) & 0xFFFFFF, 0u);
+    XDestroyImage(image);
+}
+
+TEST(SdlWindow, PresentUploadsOnlyTheRectangleAskedFor) {
+    X11Window x;
+    ASSERT_NE(x.display, nullptr);
+    SdlPlatform platform;
+    NullHandler handler;
+    ASSERT_TRUE(platform.registerWindowClass("VURA"));
+    ASSERT_TRUE(platform.openMainWindow("x", 640, 480));
+    std::vector<std::uint8_t> green(1920 * 480);
+    for (std::size_t i = 1; i < green.size(); i += 3)
+        green[i] = 255;
+    platform.present({green.data(), 640, 480, 1920}, {100, 100, 50, 50});
+    settle(platform, handler);
+    auto window = static_cast<Window>(platform.nativeWindowId());
+    XImage* image = XGetImage(x.display, window, 0, 0, 640, 480, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 120, 120) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(XGetPixel(image, 99, 120) & 0xFFFFFF, 0u);
+    EXPECT_EQ(XGetPixel(image, 120, 150) & 0xFFFFFF, 0u);
+    XDestroyImage(image);
+}
+
+} // namespace
+} // namespace vura

@@ -1,0 +1,38 @@
+#pragma once
+// Helpers shared by the tests: temporary directories, running the programs, and small engines
+// on the headless backend.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vura::test {
+
+// A directory that exists for the test's lifetime.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // Writes a file inside the directory and returns its path.
+    std::filesystem::path write(const std::string& name, const std::string& contents) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+struct ProcessResult {
+    int exitCode = -1; // -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// Runs a program with arguments. `environment` entries replace or add variables; a value of
+// "<unset>" removes one.
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::map<std::string, std::string>& environment = {});
+
+} // namespace vura::test
