@@ -1,6 +1,7 @@
 #include "platform/headless_platform.hpp"
 
 #include "core/sjis.hpp"
+#include "platform/pixel_convert.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -96,15 +97,12 @@ void HeadlessPlatform::setCaption(std::string_view captionSjis) {
 void HeadlessPlatform::present(const BgrImageView& screen, const ScreenRect& area) {
     if (!windowOpen_ || screen.pixels == nullptr)
         return;
-    int x0 = std::max({area.x, 0});
-    int y0 = std::max({area.y, 0});
-    int x1 = std::min({area.x + area.width, width_, screen.width});
-    int y1 = std::min({area.y + area.height, height_, screen.height});
-    if (x0 >= x1 || y0 >= y1)
+    ScreenRect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
+    if (r.width <= 0 || r.height <= 0)
         return;
-    for (int y = y0; y < y1; ++y) {
-        std::memcpy(&screen_[(static_cast<std::size_t>(y) * width_ + x0) * 3],
-                    screen.row(y) + x0 * 3, static_cast<std::size_t>(x1 - x0) * 3);
+    for (int y = r.y; y < r.y + r.height; ++y) {
+        std::memcpy(&screen_[(static_cast<std::size_t>(y) * width_ + r.x) * 3],
+                    screen.row(y) + r.x * 3, static_cast<std::size_t>(r.width) * 3);
     }
     ++presentCount_;
 }

@@ -6,16 +6,6 @@
 #include "platform/pixel_convert.hpp"
 #include "platform/window_icon.hpp"
 
-// SDL last: its X11 headers define macros (FocusIn, FocusOut, ...) that clash with our names.
-#include "core/sjis.hpp"
-#include "platform/headless_platform.hpp"
-#include "platform/key_codes.hpp"
-#include "platform/pixel_convert.hpp"
-#include "platform/window_icon.hpp"
-
-#include <SDL.h>
-#include <SDL_syswm.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -25,6 +15,12 @@
 #include <iostream>
 #include <string>
 #include <vector>
+
+// SDL last: its X11 headers define macros (FocusIn, FocusOut, ...) that clash with our names.
+// clang-format off
+#include <SDL.h>
+#include <SDL_syswm.h>
+// clang-format on
 
 namespace vura {
 

@@ -3,16 +3,19 @@
 #include "core/sjis.hpp"
 #include "platform/sdl_platform.hpp"
 
-// X11 last: its headers define macros (None, FocusIn, ...) that clash with ordinary names.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
+
+// X11 last: its headers define macros (None, FocusIn, ...) that clash with ordinary names.
+// clang-format off
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+// clang-format on
 
 namespace vura {
 namespace {
