@@ -1,6 +1,8 @@
 #include "core/command_table.hpp"
 
+#include "core/command_support.hpp"
 #include "core/engine.hpp"
+#include "core/flow_commands.hpp"
 #include "core/sjis.hpp"
 
 #include <string>
@@ -21,8 +23,42 @@ int NotBuilt(Engine& engine) {
 
 } // namespace
 
-int RunScript(Engine& /*engine*/) {
-    // The script machine joins here; until a script is loaded the engine idles in state 0.
+namespace commands {
+
+int RunScript(Engine& engine) {
+    // Without a script the engine idles. Once the window is gone the game has ended: the tick
+    // that takes the quit does not run the machine again, which would repeat its last error.
+    if (!engine.vm || !engine.appState || !engine.appState->hasWindow())
+        return 0;
+    ScriptVm& vm = *engine.vm;
+    int result = vm.Run();
+    switch (result) {
+    case kRunYield:
+        break; // a long loop goes on at the same place on the next tick
+    case kRunEnd:
+        engine.engineState = 1;
+        break;
+    case kRunCommand: {
+        std::int32_t number = vm.Pop().value;
+        if (number < 0 || number >= kCommandCount) {
+            ReportVmError(engine, kErrCommandNumber);
+            engine.engineState = 1;
+        } else {
+            engine.engineState = number;
+        }
+        break;
+    }
+    case kRunLineMarker:
+        ShowScriptLine(engine, vm.Pop().value);
+        break;
+    case kRunReturn:
+        engine.engineState = 2;
+        break;
+    default:
+        ReportVmError(engine, result);
+        engine.engineState = 1;
+        break;
+    }
     return 0;
 }
 
@@ -37,10 +73,14 @@ int Dummy(Engine& engine) {
     return 1;
 }
 
+} // namespace commands
+
+using namespace commands;
+
 constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {0, "RunScript", RunScript},
     {1, "Quit", Quit},
-    {2, "ReturnSQX", NotBuilt},
+    {2, "ReturnSQX", ReturnSQX},
     {3, "Dummy", Dummy},
     {4, "Dummy", Dummy},
     {5, "Dummy", Dummy},
@@ -48,12 +88,12 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {7, "Dummy", Dummy},
     {8, "Dummy", Dummy},
     {9, "Dummy", Dummy},
-    {10, "LoadSQX", NotBuilt},
-    {11, "CallSQX", NotBuilt},
-    {12, "SetWindowTitle", NotBuilt},
-    {13, "StartTimer", NotBuilt},
-    {14, "WaitTimer", NotBuilt},
-    {15, "WaitClick", NotBuilt},
+    {10, "LoadSQX", LoadSQX},
+    {11, "CallSQX", CallSQX},
+    {12, "SetWindowTitle", SetWindowTitle},
+    {13, "StartTimer", StartTimer},
+    {14, "WaitTimer", WaitTimer},
+    {15, "WaitClick", WaitClick},
     {16, "SetLayerCount", NotBuilt},
     {17, "SetMaskCount", NotBuilt},
     {18, "LoadLayer", NotBuilt},
@@ -142,8 +182,8 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {101, "PlayAVI", NotBuilt},
     {102, "InitDirectSound", NotBuilt},
     {103, "WaitAVI", NotBuilt},
-    {104, "Random", NotBuilt},
-    {105, "CompareStrings", NotBuilt},
+    {104, "Random", Random},
+    {105, "CompareStrings", CompareStrings},
     {106, "ReleaseLayerPicture", NotBuilt},
     {107, "ReadyToChipClickableMap", NotBuilt},
     {108, "ClearChipClickableMap", NotBuilt},
@@ -151,12 +191,12 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {110, "SetChipClickableMapItem", NotBuilt},
     {111, "ReleaseMaskPicture", NotBuilt},
     {112, "ReplayMsgBoxSound", NotBuilt},
-    {113, "ShellOpen", NotBuilt},
-    {114, "ResetGameVariables", NotBuilt},
-    {115, "SubString", NotBuilt},
-    {116, "ConcatStrings", NotBuilt},
+    {113, "ShellOpen", ShellOpen},
+    {114, "ResetGameVariables", ResetGameVariables},
+    {115, "SubString", SubString},
+    {116, "ConcatStrings", ConcatStrings},
     {117, "SaveNow", NotBuilt},
-    {118, "GetDateTime", NotBuilt},
+    {118, "GetDateTime", GetDateTime},
 }};
 
 static_assert(kCommandTable.size() == 119);
@@ -186,10 +226,19 @@ void DispatchCommand(Engine& engine) {
         engine.engineState = 1;
         return;
     }
+    if (engine.vm)
+        engine.vm->stackFault = 0;
     if (table[state].handler(engine) == 1) {
         engine.engineState = 0;
         engine.commandPhase = 0;
         engine.commandScratch.fill(0);
+    }
+    // A handler that popped more arguments than the script pushed, or pushed onto a full
+    // stack, ends the game like the machine's own stack errors.
+    if (engine.vm && engine.vm->stackFault != 0) {
+        ReportVmError(engine, engine.vm->stackFault);
+        engine.vm->stackFault = 0;
+        engine.engineState = 1;
     }
 }
 

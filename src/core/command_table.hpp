@@ -31,11 +31,15 @@ std::string_view commandName(int number);
 // phase and scratch are cleared; any other result leaves all three as they are.
 void DispatchCommand(Engine& engine);
 
+namespace commands {
+
 // State 0: runs the script machine until it names the next command. Never completes.
 int RunScript(Engine& engine);
 // State 1: destroys the main window, which ends the program.
 int Quit(Engine& engine);
 // States 3 to 9 are not commands: a script that reaches them is told so, and the call repeats.
 int Dummy(Engine& engine);
+
+} // namespace commands
 
 } // namespace vura

@@ -1,7 +1,9 @@
 #include "core/engine.hpp"
 
+#include "core/command_support.hpp"
 #include "core/sjis.hpp"
 #include "graphics/screen.hpp"
+#include "resources/script_lookup.hpp"
 
 #include <ostream>
 #include <system_error>
@@ -102,6 +104,30 @@ bool InitEngine(Engine& engine) {
     return true;
 }
 
+bool StartScript(Engine& engine) {
+    engine.vm = std::make_unique<ScriptVm>();
+    engine.vm->onAccessViolation = [&engine] {
+        engine.platform.messageBox(BoxOwner::NoWindow, sjis("アクセスバイオレーションしてます＞＜"),
+                                   "err", MessageBoxButtons::Ok);
+    };
+    if (!LoadNecemem(engine))
+        return startupFailure(engine, "NECEMEM.SQIセットに失敗");
+    if (!LoadSQX(engine, "INIT"))
+        return startupFailure(engine, "INIT.SQXの読み込みに失敗");
+    engine.vm->scriptName = "INIT";
+    engine.vm->saveDirectory = (engine.systemInfo->programDirectory / "sav" / "").string();
+    // The common data file joins here with saves.
+    return true;
+}
+
+void ShowScriptLine(Engine& engine, int line) {
+    std::string caption =
+        engine.windowTitle + engine.vm->scriptName + ".SQX=Line : " + std::to_string(line);
+    engine.platform.setCaption(caption);
+    if (engine.appState)
+        engine.appState->caption = caption;
+}
+
 void ShutdownEngine(Engine& engine) {
     if (engine.appState)
         engine.appState->paintScreen = nullptr;
@@ -110,6 +136,7 @@ void ShutdownEngine(Engine& engine) {
     engine.previousSurface.reset();
     engine.backdropSurface.reset();
     engine.thumbnailSurface.reset();
+    engine.vm.reset(); // writes the common data first, once saves exist
     engine.currentLayerSet = nullptr;
     engine.rightClickLayerSet.reset();
     engine.mainLayerSet.reset();

@@ -5,6 +5,7 @@
 
 #include "core/command_table.hpp"
 #include "core/crt_random.hpp"
+#include "core/script_vm.hpp"
 #include "core/system_info.hpp"
 #include "graphics/layer_set.hpp"
 #include "graphics/surface.hpp"
@@ -72,6 +73,8 @@ public:
     std::unique_ptr<Surface> thumbnailSurface;
     LayerSet* currentLayerSet = nullptr;
     CrtRandom random;
+    // Created by StartScript, once everything above exists.
+    std::unique_ptr<ScriptVm> vm;
 
     // The registers start-up clears in one block.
     std::string windowTitle; // Shift-JIS, at most 127 bytes
@@ -86,6 +89,10 @@ public:
     bool windowsOnTop = false;
     std::array<SavedCommand, kSavedCommandDepth> savedCommandStack{};
     int savedCommandTop = -1;
+    // Set by StartTimer, read by WaitTimer; the start of the current WaitClick. Neither is
+    // saved with an interrupted command: both keep running while a handler script runs.
+    std::uint32_t timerStart = 0;
+    std::uint32_t waitClickStart = 0;
 
     // The handlers the dispatcher calls; tests put in tables of their own.
     std::span<const CommandEntry> commands;
@@ -94,6 +101,14 @@ public:
 // Creates the engine-wide objects in order. Every failure shows its message (caption "error",
 // no owner) and returns false; the caller then shuts down and ends with code 1.
 bool InitEngine(Engine& engine);
+
+// Creates the script machine, loads NECEMEM.SQI and INIT.SQX, and sets the save directory.
+// Failures show "NECEMEM.SQIセットに失敗" or "INIT.SQXの読み込みに失敗" and return false.
+bool StartScript(Engine& engine);
+
+// Shows the current script and line in the caption: the title, the script name,
+// ".SQX=Line : " and the line number.
+void ShowScriptLine(Engine& engine, int line);
 
 // Destroys every object that exists, in the shut-down order. Safe to call twice.
 void ShutdownEngine(Engine& engine);

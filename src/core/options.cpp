@@ -36,7 +36,10 @@ std::string engineHelpText() {
            "  --tick-ms N        headless: virtual milliseconds per main-loop pass (default 1)\n"
            "  --quit-after MS    end the program after MS milliseconds of engine time, as the\n"
            "                     game's own quit does (no confirmation)\n"
-           "  --trace            print one line per engine state change on standard error\n"
+           "  --trace            print one line per engine state change (each command as it\n"
+           "                     starts) on standard error\n"
+           "  --dump-state FILE  when the program ends, for any reason, write the engine state\n"
+           "                     and the script variables to FILE as JSON\n"
            "  --scale N          open the window at N times 640 x 480 (1 to 8)\n"
            "  --fullscreen       start in full screen\n"
            "  --help             show this help and exit\n"
@@ -101,6 +104,10 @@ OptionsResult parseOptions(std::span<const std::string_view> args) {
             if (!value(v) || v.empty())
                 return fail("--input needs a file name");
             o.inputFile = std::filesystem::path(std::string(v));
+        } else if (name == "--dump-state") {
+            if (!value(v) || v.empty())
+                return fail("--dump-state needs a file name");
+            o.dumpStateFile = std::filesystem::path(std::string(v));
         } else if (name == "--tick-ms") {
             if (!value(v) || !parseInteger<std::uint32_t>(v, 1, 60000, o.tickMs))
                 return fail("--tick-ms needs a whole number of milliseconds from 1 to 60000");

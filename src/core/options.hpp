@@ -18,6 +18,7 @@ struct Options {
     bool trace = false;
     int scale = 1;
     bool fullScreen = false;
+    std::optional<std::filesystem::path> dumpStateFile;
     std::optional<std::filesystem::path> gameDirectory;
     bool help = false;
     bool version = false;

@@ -2,6 +2,7 @@
 
 #include "core/engine.hpp"
 #include "core/options.hpp"
+#include "core/state_dump.hpp"
 #include "platform/app_state.hpp"
 #include "platform/headless_platform.hpp"
 #include "platform/input_script.hpp"
@@ -105,13 +106,25 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
     config.gameDirectory = gameDirectory;
     config.trace = options.trace ? &err : nullptr;
     Engine engine(*platform, std::move(config));
+    // The state dump is written however the program ends.
+    auto dump = [&] {
+        if (options.dumpStateFile && !writeStateDump(engine, *options.dumpStateFile))
+            err << "vura: cannot write the state dump '" << options.dumpStateFile->string()
+                << "'\n";
+    };
     if (!InitEngine(engine)) {
+        dump();
         ShutdownEngine(engine);
+        return kExitFailed;
+    }
+    if (!StartScript(engine)) {
+        dump();
         return kExitFailed;
     }
     if (options.fullScreen)
         SetWindowMode(*platform, *engine.appState, *engine.displayMode, true);
     RunMainLoop(engine, options.quitAfterMs);
+    dump();
     ShutdownEngine(engine);
     return kExitOk;
 }

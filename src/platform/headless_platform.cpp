@@ -68,7 +68,11 @@ std::int64_t HeadlessPlatform::performanceCounter() {
 }
 
 std::int64_t HeadlessPlatform::calendarTime() {
-    return kCalendarStart + static_cast<std::int64_t>(elapsedMs_ / 1000);
+    return config_.calendarStart + static_cast<std::int64_t>(elapsedMs_ / 1000);
+}
+
+LocalTime HeadlessPlatform::localTime() {
+    return brokenDownTime(calendarTime(), false);
 }
 
 bool HeadlessPlatform::registerWindowClass(std::string_view className) {

@@ -18,6 +18,8 @@ namespace vura {
 
 struct HeadlessConfig {
     std::uint32_t tickMs = 1; // virtual time per main-loop pass
+    // The calendar time at the start, in seconds since 1970; the headless clock reads UTC.
+    std::int64_t calendarStart = 978307200; // 2001-01-01 00:00:00
     InputScript script;
     std::ostream* log = nullptr; // message boxes and shell requests; standard error when null
 };
@@ -44,6 +46,7 @@ public:
     std::optional<std::int64_t> performanceFrequency() override;
     std::int64_t performanceCounter() override;
     std::int64_t calendarTime() override;
+    LocalTime localTime() override;
 
     bool registerWindowClass(std::string_view className) override;
     bool openMainWindow(std::string_view captionSjis, int clientWidth, int clientHeight) override;

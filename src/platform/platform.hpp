@@ -53,6 +53,17 @@ struct MouseSnapshot {
     std::array<std::uint8_t, 4> buttons{}; // bit 0x80: down; 0 left, 1 right, 2 middle, 3 x1
 };
 
+// A moment of the local clock, broken down.
+struct LocalTime {
+    int year = 0;
+    int month = 0;   // 1 to 12
+    int day = 0;     // 1 to 31
+    int weekday = 0; // 0 is Sunday
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 enum class MessageBoxButtons { Ok, YesNo };
 enum class MessageBoxAnswer { Ok, Yes, No };
 enum class BoxOwner { NoWindow, MainWindow };
@@ -68,10 +79,15 @@ public:
     virtual void OnPaint() = 0; // the window needs its picture again
 };
 
+// Breaks a calendar time down in the local time zone, or in UTC.
+LocalTime brokenDownTime(std::int64_t calendarTime, bool local);
+
 class Platform : public Clock {
 public:
     // Seconds since 1970-01-01 UTC: the calendar time.
     virtual std::int64_t calendarTime() = 0;
+    // The local date and time now.
+    virtual LocalTime localTime() = 0;
 
     // Prepares the window system for windows of this class (the X11 window class under SDL).
     virtual bool registerWindowClass(std::string_view className) = 0;

@@ -155,6 +155,10 @@ std::int64_t SdlPlatform::calendarTime() {
     return static_cast<std::int64_t>(std::time(nullptr));
 }
 
+LocalTime SdlPlatform::localTime() {
+    return brokenDownTime(calendarTime(), true);
+}
+
 bool SdlPlatform::registerWindowClass(std::string_view className) {
     if (videoReady_)
         return true;

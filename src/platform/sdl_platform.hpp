@@ -29,6 +29,7 @@ public:
     std::optional<std::int64_t> performanceFrequency() override;
     std::int64_t performanceCounter() override;
     std::int64_t calendarTime() override;
+    LocalTime localTime() override;
 
     bool registerWindowClass(std::string_view className) override;
     bool openMainWindow(std::string_view captionSjis, int clientWidth, int clientHeight) override;

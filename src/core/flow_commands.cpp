@@ -1,0 +1,222 @@
+#include "core/flow_commands.hpp"
+
+#include "core/command_support.hpp"
+#include "core/engine.hpp"
+#include "core/sjis.hpp"
+#include "resources/script_lookup.hpp"
+
+#include <algorithm>
+#include <string>
+
+namespace vura {
+
+namespace {
+
+void pollInput(Engine& engine) {
+    engine.input->PollKeyboard(true);
+    engine.input->PollMouse(engine.appState->active);
+}
+
+// A wait's end, in unsigned 32-bit arithmetic as the millisecond clock wraps.
+bool reached(std::uint32_t now, std::uint32_t start, std::int32_t duration) {
+    return now >= start + static_cast<std::uint32_t>(duration);
+}
+
+} // namespace
+
+std::string_view subStringPiece(std::string_view source, int mode, int start, int count) {
+    if (count <= 0)
+        return {};
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    if (mode == 0) {
+        auto stepChar = [&](std::size_t pos) {
+            return pos + (isSjisDoubleByteAt(source, pos) ? 2 : 1);
+        };
+        for (int i = 1; i < start && begin < source.size(); ++i)
+            begin = stepChar(begin);
+        end = begin;
+        for (int i = 0; i < count && end < source.size(); ++i)
+            end = stepChar(end);
+    } else {
+        begin = start <= 1
+                    ? 0
+                    : std::min<std::size_t>(static_cast<std::size_t>(start) - 1, source.size());
+        end = begin + std::min<std::size_t>(static_cast<std::size_t>(count), source.size() - begin);
+    }
+    return source.substr(begin, end - begin);
+}
+
+namespace commands {
+
+int ReturnSQX(Engine& engine) {
+    ScriptVm& vm = *engine.vm;
+    CallFrame frame;
+    if (!vm.PopFrame(frame)) {
+        // A Return with no call to return to.
+        ReportVmError(engine, kErrFrameUnderflow);
+        engine.engineState = 1;
+        return 0;
+    }
+    if (!vura::LoadSQX(engine, frame.scriptName))
+        return FailFatal(engine, sjis("SQXファイルロードに失敗"), "ReturnSQX");
+    vm.pc = frame.returnPc;
+    if (frame.resumeCommand) {
+        if (!PopSavedCommand(engine)) {
+            engine.platform.messageBox(BoxOwner::MainWindow,
+                                       sjis("再開するコマンドがありません in ReturnSQX()"), "error",
+                                       MessageBoxButtons::Ok);
+            engine.engineState = 1;
+        }
+        return 0;
+    }
+    return 1;
+}
+
+int LoadSQX(Engine& engine) {
+    std::string name = popString(engine, 128);
+    if (!vura::LoadSQX(engine, name))
+        return FailFatal(engine, sjis("SQXファイルロードに失敗"), "LoadSQX");
+    return 1;
+}
+
+int CallSQX(Engine& engine) {
+    ScriptVm& vm = *engine.vm;
+    Value name = popRaw(engine);
+    // The name is read from the caller's constant pool before the called script replaces it.
+    std::string text;
+    vm.ResolveStringArg(name, text, 128);
+    if (auto zero = text.find('\0'); zero != std::string::npos)
+        text.resize(zero);
+    ++vm.pc;
+    if (!vm.PushFrame(false)) {
+        ReportVmError(engine, kErrFrameOverflow);
+        engine.engineState = 1;
+        return 0;
+    }
+    if (!vura::LoadSQX(engine, text))
+        return FailFatal(engine, sjis("SQXファイルロードに失敗"), "CallSQX");
+    vm.Push(kInt, 0);
+    return 1;
+}
+
+int SetWindowTitle(Engine& engine) {
+    std::string title = popString(engine, 128);
+    engine.windowTitle = title;
+    engine.platform.setCaption(title);
+    if (engine.appState)
+        engine.appState->caption = title;
+    return completeCommand(engine);
+}
+
+int StartTimer(Engine& engine) {
+    engine.timerStart = engine.platform.milliseconds();
+    return completeCommand(engine);
+}
+
+int WaitTimer(Engine& engine) {
+    if (engine.commandPhase == 0) {
+        engine.commandScratch[0] = popValue(engine);
+        engine.commandPhase = 1;
+        return 0;
+    }
+    pollInput(engine);
+    if (engine.input->IsSkipHeld() || engine.skipMode)
+        return completeCommand(engine, 1);
+    if (reached(engine.platform.milliseconds(), engine.timerStart, engine.commandScratch[0]))
+        return completeCommand(engine, 0);
+    return 0;
+}
+
+int WaitClick(Engine& engine) {
+    if (engine.commandPhase == 0) {
+        engine.commandScratch[0] = popValue(engine);
+        pollInput(engine);
+        engine.waitClickStart = engine.platform.milliseconds();
+        engine.commandPhase = 1;
+        return 0;
+    }
+    pollInput(engine);
+    if (engine.input->IsSkipHeld() || engine.skipMode || engine.input->IsAdvanceReleased())
+        return completeCommand(engine, 1);
+    std::int32_t duration = engine.commandScratch[0];
+    if (duration == 0)
+        return 0;
+    if (reached(engine.platform.milliseconds(), engine.waitClickStart, duration))
+        return completeCommand(engine, 0);
+    return 0;
+}
+
+int Random(Engine& engine) {
+    std::int32_t variable = popValue(engine);
+    std::int32_t modulus = popValue(engine);
+    engine.vm->WriteGameInt(variable, modulus >= 1 ? engine.random.next() % modulus : 0);
+    return completeCommand(engine);
+}
+
+int CompareStrings(Engine& engine) {
+    std::int32_t flag = popValue(engine);
+    std::string second = popString(engine, 1024);
+    std::string first = popString(engine, 1024);
+    engine.vm->WriteGameFlag(flag, first == second);
+    return completeCommand(engine);
+}
+
+int ShellOpen(Engine& engine) {
+    std::int32_t absolute = popValue(engine);
+    std::string path = cp932ToUtf8(popString(engine, 64));
+    // Windows separators become ours, except inside an address.
+    if (path.find("://") == std::string::npos)
+        std::replace(path.begin(), path.end(), '\\', '/');
+    std::string target =
+        absolute != 0 ? path : (engine.systemInfo->programDirectory / path).string();
+    engine.platform.shellOpen(target);
+    return completeCommand(engine);
+}
+
+int ResetGameVariables(Engine& engine) {
+    ScriptVm& vm = *engine.vm;
+    std::fill(vm.gameInts.begin(), vm.gameInts.end(), 0);
+    std::fill(vm.gameFlags.begin(), vm.gameFlags.end(), 0);
+    for (std::string& s : vm.gameStrings)
+        s.clear();
+    return completeCommand(engine);
+}
+
+int SubString(Engine& engine) {
+    std::int32_t destination = popValue(engine);
+    std::string source = popString(engine, 256);
+    std::int32_t count = popValue(engine);
+    std::int32_t start = popValue(engine);
+    std::int32_t mode = popValue(engine);
+    std::string piece(subStringPiece(source, mode, start, count));
+    // The stored bytes end with one zero byte, as the games' saves have them.
+    engine.vm->SetGameString(destination, piece.c_str(),
+                             static_cast<std::int32_t>(piece.size()) + 1);
+    return completeCommand(engine);
+}
+
+int ConcatStrings(Engine& engine) {
+    std::int32_t destination = popValue(engine);
+    std::string second = popString(engine, 256);
+    std::string joined = popString(engine, 256) + second;
+    engine.vm->SetGameString(destination, joined.c_str(),
+                             static_cast<std::int32_t>(joined.size()) + 1);
+    return completeCommand(engine);
+}
+
+int GetDateTime(Engine& engine) {
+    std::int32_t targets[6];
+    for (int i = 5; i >= 0; --i)
+        targets[i] = popValue(engine);
+    LocalTime t = engine.platform.localTime();
+    const std::int32_t values[6] = {t.month, t.day, t.weekday, t.hour, t.minute, t.second};
+    for (int i = 0; i < 6; ++i) {
+        if (targets[i] >= 0)
+            engine.vm->WriteGameInt(targets[i], values[i]);
+    }
+    return completeCommand(engine);
+}
+
+} // namespace commands
+} // namespace vura

@@ -1,0 +1,96 @@
+#include "core/state_dump.hpp"
+
+#include "core/engine.hpp"
+#include "core/sjis.hpp"
+
+#include <fstream>
+#include <sstream>
+
+namespace vura {
+
+namespace {
+
+void writeJsonString(std::ostringstream& out, std::string_view sjisText) {
+    std::string utf8 = cp932ToUtf8(sjisText);
+    out << '"';
+    for (unsigned char c : utf8) {
+        switch (c) {
+        case '"':
+            out << "\\\"";
+            break;
+        case '\\':
+            out << "\\\\";
+            break;
+        case '\n':
+            out << "\\n";
+            break;
+        case '\r':
+            out << "\\r";
+            break;
+        case '\t':
+            out << "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                static const char* hex = "0123456789abcdef";
+                out << "\\u00" << hex[c >> 4] << hex[c & 15];
+            } else {
+                out << static_cast<char>(c);
+            }
+        }
+    }
+    out << '"';
+}
+
+template <typename Container, typename Write>
+void writeArray(std::ostringstream& out, const Container& items, Write write) {
+    out << '[';
+    bool first = true;
+    for (const auto& item : items) {
+        if (!first)
+            out << ", ";
+        first = false;
+        write(item);
+    }
+    out << ']';
+}
+
+} // namespace
+
+std::string stateDumpJson(const Engine& engine) {
+    std::ostringstream out;
+    out << "{\n  \"engineState\": " << engine.engineState
+        << ",\n  \"commandPhase\": " << engine.commandPhase;
+    const ScriptVm* vm = engine.vm.get();
+    static const ScriptVm kEmpty;
+    const ScriptVm& m = vm ? *vm : kEmpty;
+    out << ",\n  \"pc\": " << m.pc << ",\n  \"scriptName\": ";
+    writeJsonString(out, m.scriptName);
+    auto number = [&](auto v) { out << static_cast<long long>(v); };
+    out << ",\n  \"gameInts\": ";
+    writeArray(out, m.gameInts, number);
+    out << ",\n  \"gameFlags\": ";
+    writeArray(out, m.gameFlags, number);
+    out << ",\n  \"gameStrings\": ";
+    writeArray(out, m.gameStrings, [&](const std::string& s) { writeJsonString(out, s); });
+    out << ",\n  \"commonInts\": ";
+    writeArray(out, m.commonInts, number);
+    out << ",\n  \"commonFlags\": ";
+    writeArray(out, m.commonFlags, number);
+    out << ",\n  \"stack\": [";
+    for (int i = 0; i <= m.top; ++i) {
+        out << (i ? ", " : "") << "{\"type\": " << m.valueStack[i].type
+            << ", \"value\": " << m.valueStack[i].value << '}';
+    }
+    out << "]\n}\n";
+    return out.str();
+}
+
+bool writeStateDump(const Engine& engine, const std::filesystem::path& file) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << stateDumpJson(engine);
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+} // namespace vura
