@@ -70,7 +70,7 @@ TEST_F(TickTest, CompletionReturnsToStateZeroAndClearsPhaseAndScratch) {
 
 TEST_F(TickTest, DummyStatesComplain) {
     start();
-    h->commands[0].handler = RunScript;
+    h->commands[0].handler = commands::RunScript;
     e().engineState = 5;
     h->pass();
     ASSERT_EQ(h->platform.messageBoxes().size(), 1u);

@@ -1,7 +1,10 @@
 #include "platform/instance_lock.hpp"
+#include "support/test_game.hpp"
 #include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace vura {
 namespace {
@@ -13,13 +16,18 @@ using test::TempDir;
 // Each run gets its own lock directory, so tests running side by side do not see each other
 // as a second copy.
 struct ProgramTest : ::testing::Test {
+    // A game that waits for clicks for ever.
+    ProgramTest() {
+        game.layout();
+        game.script("INIT", "top: call WaitClick(0)\nJump 0 top");
+    }
     ProcessResult run(const std::vector<std::string>& args,
                       std::map<std::string, std::string> env = {}) {
         env.emplace("XDG_RUNTIME_DIR", runtime.path().string());
         return runProcess(VURA_BINARY, args, env);
     }
     TempDir runtime;
-    TempDir game;
+    test::TestGame game;
 };
 
 TEST_F(ProgramTest, SecondCopyEndsAtOnceWithCodeOneAndShowsNothing) {
@@ -90,6 +98,49 @@ TEST_F(ProgramTest, HelpAndVersion) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Usage: vura-tool"), std::string::npos);
     r = runProcess(VURA_TOOL_BINARY, {"frobnicate"});
+    EXPECT_EQ(r.exitCode, 2);
+}
+
+} // namespace
+} // namespace vura
+
+namespace vura {
+namespace {
+
+TEST_F(ProgramTest, StartupFailureEndsWithCodeOneAndStillDumpsTheState) {
+    std::filesystem::remove(game.path() / "INIT.SQX");
+    auto dump = game.path() / "state.json";
+    ProcessResult r = run({"--headless", "--dump-state", dump.string(), game.path().string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("messagebox: error: INIT.SQXが見つかりません -> ok\n"
+                         "messagebox: error: INIT.SQXの読み込みに失敗 -> ok"),
+              std::string::npos)
+        << r.err;
+    std::ifstream in(dump);
+    std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(json.find("\"scriptName\": \"INIT\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"gameInts\": [0, 0"), std::string::npos) << json;
+}
+
+TEST_F(ProgramTest, ToolsAssembleAGameTheEnginePlays) {
+    game.write("main.asm", "call SetWindowTitle(\"x\")\nPushRef 0 0\nPushConst 0 42\n"
+                           "Assign\nPop\nEnd\n");
+    game.write("layout.txt", "game_ints 2\n");
+    ProcessResult r = runProcess(VURA_TOOL_BINARY, {"asm", (game.path() / "main.asm").string(),
+                                                    "-o", (game.path() / "INIT.SQX").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = runProcess(VURA_TOOL_BINARY, {"layout", (game.path() / "layout.txt").string(), "-o",
+                                      (game.path() / "NECEMEM.SQI").string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto dump = game.path() / "state.json";
+    r = run({"--headless", "--dump-state", dump.string(), game.path().string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::ifstream in(dump);
+    std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(json.find("\"gameInts\": [42, 0]"), std::string::npos) << json;
+    r = runProcess(VURA_TOOL_BINARY, {"asm", (game.path() / "missing.asm").string(), "-o", "x"});
+    EXPECT_EQ(r.exitCode, 1);
+    r = runProcess(VURA_TOOL_BINARY, {"asm", (game.path() / "main.asm").string()});
     EXPECT_EQ(r.exitCode, 2);
 }
 
