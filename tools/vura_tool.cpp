@@ -1,6 +1,7 @@
 // vura-tool: the authors' tools for games played by vura.
 
 #include "core/script_file.hpp"
+#include "pack_tool.hpp"
 #include "script_asm.hpp"
 
 #include <fstream>
@@ -26,6 +27,10 @@ constexpr std::string_view kHelp =
     "  asm SOURCE -o OUT.SQX       assemble a script\n"
     "  disasm FILE.SQX [-o OUT]    print a script as source that assembles to the same bytes\n"
     "  layout SOURCE -o NECEMEM.SQI  make the memory layout file\n"
+    "  pack -o BASE [--index-key K] [--content-key K] FILE...\n"
+    "                              pack files into the archive BASE and BASE.lst\n"
+    "  list BASE                   list an archive's entries and the keys found\n"
+    "  unpack BASE -d DIR          write every entry of an archive back as a file\n"
     "\n"
     "Options:\n"
     "  --help       show this help (or a command's: vura-tool asm --help) and exit\n"
@@ -60,6 +65,27 @@ constexpr std::string_view kLayoutHelp =
     "  const_flags V ...     (0 or 1 each)\n"
     "  const_string \"text\"   (one constant string per line, in order)\n"
     "';' and '#' start comments.\n";
+
+constexpr std::string_view kPackHelp =
+    "Usage: vura-tool pack -o BASE [--index-key K] [--content-key K] FILE...\n"
+    "\n"
+    "Writes the archive BASE (the data) and BASE.lst (the index). Each file's type comes from\n"
+    "its extension: .SQX and .SQI (scripts and the layout, type 1), .BMP (2), .PNG (3), .WAV\n"
+    "(4), .OGG (5), in any case; its entry name is the file name without the extension, upper\n"
+    "case, in Shift-JIS (NECEMEM.SQI becomes the script entry NECEMEM). The index is scrambled\n"
+    "with the index key, scripts and the layout with the content key; the keys default to\n"
+    "0x76 and 0x9B, and the engine also reads archives made with other keys.\n";
+
+constexpr std::string_view kListHelp =
+    "Usage: vura-tool list BASE\n"
+    "\n"
+    "Prints each entry of the archive BASE (name, type, offset, size) and the keys found.\n";
+
+constexpr std::string_view kUnpackHelp =
+    "Usage: vura-tool unpack BASE -d DIR\n"
+    "\n"
+    "Writes every entry of the archive BASE into DIR as a file with its type's extension;\n"
+    "scripts and the layout are descrambled.\n";
 
 bool readFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
@@ -211,6 +237,105 @@ int runLayout(const std::vector<std::string>& args) {
     return kOk;
 }
 
+bool parseKey(const std::string& text, std::uint8_t& key) {
+    try {
+        std::size_t used = 0;
+        unsigned long v = std::stoul(text, &used, 0);
+        if (used != text.size() || v > 255)
+            return false;
+        key = static_cast<std::uint8_t>(v);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+int runPack(const std::vector<std::string>& args) {
+    std::optional<std::string> output;
+    std::uint8_t indexKey = vura::kPackIndexKey, contentKey = vura::kPackContentKey;
+    std::vector<std::filesystem::path> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kPackHelp;
+            return kOk;
+        }
+        bool hasValue = i + 1 < args.size();
+        if (a == "-o") {
+            if (!hasValue)
+                return usage("pack", "-o needs the archive's base path");
+            output = args[++i];
+        } else if (a == "--index-key" || a == "--content-key") {
+            if (!hasValue || !parseKey(args[i + 1], a == "--index-key" ? indexKey : contentKey))
+                return usage("pack", a + " needs a byte, 0 to 255 (decimal or 0x hexadecimal)");
+            ++i;
+        } else if (a.size() > 1 && a[0] == '-') {
+            return usage("pack", "unknown option '" + a + "'");
+        } else {
+            files.emplace_back(a);
+        }
+    }
+    if (!output)
+        return usage("pack", "-o BASE is needed");
+    if (files.empty())
+        return usage("pack", "no files to pack");
+    std::string error;
+    if (!vura::tools::writePack(files, *output, indexKey, contentKey, error)) {
+        std::cerr << "vura-tool pack: " << error << '\n';
+        return kFailed;
+    }
+    return kOk;
+}
+
+int runList(const std::vector<std::string>& args) {
+    Arguments a = parseArguments(args);
+    if (a.help) {
+        std::cout << kListHelp;
+        return kOk;
+    }
+    if (!a.error.empty())
+        return usage("list", a.error);
+    std::string out, error;
+    if (!vura::tools::describePack(a.input, out, error)) {
+        std::cerr << "vura-tool list: " << error << '\n';
+        return kFailed;
+    }
+    std::cout << out;
+    return kOk;
+}
+
+int runUnpack(const std::vector<std::string>& args) {
+    std::string base;
+    std::optional<std::string> directory;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            std::cout << kUnpackHelp;
+            return kOk;
+        }
+        if (args[i] == "-d") {
+            if (i + 1 >= args.size())
+                return usage("unpack", "-d needs a directory");
+            directory = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            return usage("unpack", "unknown option '" + args[i] + "'");
+        } else if (base.empty()) {
+            base = args[i];
+        } else {
+            return usage("unpack", "more than one archive");
+        }
+    }
+    if (base.empty() || !directory)
+        return usage("unpack", "an archive and -d DIR are needed");
+    std::vector<std::filesystem::path> written;
+    std::string error;
+    if (!vura::tools::unpackPack(base, *directory, written, error)) {
+        std::cerr << "vura-tool unpack: " << error << '\n';
+        return kFailed;
+    }
+    std::cout << written.size() << " files written to " << *directory << '\n';
+    return kOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -234,6 +359,12 @@ int main(int argc, char** argv) {
         return runDisasm(rest);
     if (command == "layout")
         return runLayout(rest);
+    if (command == "pack")
+        return runPack(rest);
+    if (command == "list")
+        return runList(rest);
+    if (command == "unpack")
+        return runUnpack(rest);
     std::cerr << "vura-tool: unknown command '" << command << "'\nTry 'vura-tool --help'.\n";
     return kUsage;
 }

@@ -3,7 +3,7 @@
 #include "core/command_support.hpp"
 #include "core/sjis.hpp"
 #include "graphics/screen.hpp"
-#include "resources/script_lookup.hpp"
+#include "resources/resource_lookup.hpp"
 
 #include <ostream>
 #include <system_error>
@@ -44,11 +44,20 @@ bool InitEngine(Engine& engine) {
 
     engine.systemInfo = std::make_unique<SystemInfo>();
     engine.systemInfo->programDirectory = directoryWithSeparator(engine.config.gameDirectory);
-    engine.systemInfo->baseName = engine.config.baseName;
+    engine.systemInfo->baseName = engine.config.baseName.empty()
+                                      ? detectPackBaseName(engine.systemInfo->programDirectory)
+                                      : engine.config.baseName;
     engine.systemInfo->hasVectorUnit =
         engine.config.processorCheck ? engine.config.processorCheck() : true;
     if (!engine.systemInfo->hasVectorUnit)
         return startupFailure(engine, "MMX機能が搭載されていません。起動を中止します");
+
+    if (!engine.systemInfo->baseName.empty()) {
+        engine.defaultPack = std::make_unique<PackArchive>(engine.systemInfo->programDirectory /
+                                                           engine.systemInfo->baseName);
+        if (engine.defaultPack->present)
+            engine.defaultPack->ReadIndex();
+    }
 
     // The registers, cleared in one block.
     engine.windowTitle = kInitialWindowTitle;
@@ -144,6 +153,7 @@ void ShutdownEngine(Engine& engine) {
         engine.appState->input = nullptr;
     engine.input.reset();
     engine.displayMode.reset(); // leaves full screen when it is on
+    engine.defaultPack.reset();
     engine.systemInfo.reset();
     engine.appState.reset(); // destroys the window if it still exists
 }

@@ -13,6 +13,7 @@
 #include "platform/display_mode.hpp"
 #include "platform/input_state.hpp"
 #include "platform/platform.hpp"
+#include "resources/pack_archive.hpp"
 
 #include <array>
 #include <cstdint>
@@ -34,8 +35,10 @@ inline constexpr int kSavedCommandDepth = 8;
 
 struct EngineConfig {
     std::filesystem::path gameDirectory; // where the game's files are
-    std::string baseName;                // what the game's default pack is named after
-    std::ostream* trace = nullptr;       // one line per engine event when set
+    // What the game's default pack is named after; empty: the one "*.lst" in the game's
+    // directory whose data file exists, if there is exactly one.
+    std::string baseName;
+    std::ostream* trace = nullptr; // one line per engine event when set
     // Tests replace the processor check to see the start-up refusal.
     std::function<bool()> processorCheck = processorHasVectorUnit;
 };
@@ -62,6 +65,8 @@ public:
     // them in an order of its own (ShutdownEngine).
     std::unique_ptr<DisplayMode> displayMode;
     std::unique_ptr<SystemInfo> systemInfo;
+    // The pack named after the game, its index read at start-up when both of its files exist.
+    std::unique_ptr<PackArchive> defaultPack;
     std::unique_ptr<AppState> appState;
     std::unique_ptr<InputState> input;
     std::unique_ptr<LayerSet> mainLayerSet;

@@ -3,7 +3,7 @@
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "core/sjis.hpp"
-#include "resources/script_lookup.hpp"
+#include "resources/resource_lookup.hpp"
 
 #include <algorithm>
 #include <string>

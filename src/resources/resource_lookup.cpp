@@ -1,0 +1,172 @@
+#include "resources/resource_lookup.hpp"
+
+#include "core/engine.hpp"
+#include "core/script_file.hpp"
+#include "core/script_vm.hpp"
+#include "core/sjis.hpp"
+#include "resources/game_files.hpp"
+#include "resources/pack_archive.hpp"
+
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace vura {
+
+namespace {
+
+struct KindRules {
+    std::string_view extensions[2]; // in trial order; empty when unused
+    const char* subdirectory;
+    std::uint32_t packTypes[2];
+    const char* notFoundUtf8; // follows the name
+};
+
+const KindRules& rulesOf(ResourceKind kind) {
+    static const KindRules script{
+        {".SQX", {}}, "sqx", {kPackScript, kPackScript}, ".SQXが見つかりません"};
+    // The layout is named in full; in a pack it goes by its name without the extension.
+    static const KindRules layout{{"", {}}, "sqx", {kPackScript, kPackScript}, "が見つかりません"};
+    static const KindRules picture{
+        {".PNG", ".BMP"}, "grp", {kPackPng, kPackBmp}, ".PNG&BMPが見つかりません"};
+    static const KindRules sound{
+        {".OGG", ".WAV"}, "snd", {kPackOgg, kPackWav}, ".OGG&WAVが見つかりません"};
+    switch (kind) {
+    case ResourceKind::Script:
+        return script;
+    case ResourceKind::Layout:
+        return layout;
+    case ResourceKind::Picture:
+        return picture;
+    case ResourceKind::Sound:
+        break;
+    }
+    return sound;
+}
+
+// Reads a whole file; an empty file, a failed open or a short read give nothing.
+std::optional<std::vector<std::uint8_t>> readWhole(const std::filesystem::path& p) {
+    std::error_code ec;
+    auto size = std::filesystem::file_size(p, ec);
+    if (ec || size == 0)
+        return std::nullopt;
+    std::ifstream in(p, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::vector<std::uint8_t> bytes(size);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    if (static_cast<std::uintmax_t>(in.gcount()) != size)
+        return std::nullopt;
+    return bytes;
+}
+
+// The bytes of a found script or layout: a loose file read whole, or the pack entry.
+std::optional<std::vector<std::uint8_t>> readFound(const FoundResource& found) {
+    if (!found.pack)
+        return readWhole(found.file);
+    std::vector<std::uint8_t> bytes;
+    if (!found.pack->ReadCurrent(bytes) || bytes.empty())
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace
+
+PackArchive* DefaultPack(Engine& engine) {
+    return engine.defaultPack && engine.defaultPack->present ? engine.defaultPack.get() : nullptr;
+}
+
+std::optional<FoundResource> FindResource(Engine& engine, ResourceKind kind,
+                                          std::string_view nameSjis, PackArchive* pack) {
+    const KindRules& rules = rulesOf(kind);
+    const std::filesystem::path& dir = engine.systemInfo->programDirectory;
+    auto tryDirectory = [&](const std::filesystem::path& place) -> std::optional<FoundResource> {
+        for (std::string_view extension : rules.extensions) {
+            if (extension.empty() && kind != ResourceKind::Layout)
+                continue;
+            if (auto file = findGameFile(place, std::string(nameSjis) + std::string(extension)))
+                return FoundResource{*file, nullptr, place / ""};
+        }
+        return std::nullopt;
+    };
+    if (auto found = tryDirectory(dir))
+        return found;
+    if (pack && pack->present) {
+        std::string packName(nameSjis);
+        if (kind == ResourceKind::Layout && packName.size() > 4)
+            packName.resize(packName.size() - 4); // "NECEMEM.SQI" is stored as "NECEMEM"
+        if (!pack->FindEither(packName, rules.packTypes[0], rules.packTypes[1]))
+            return std::nullopt;
+        return FoundResource{{}, pack, dir};
+    }
+    if (auto sub = findGameFile(dir, rules.subdirectory, true)) {
+        if (auto found = tryDirectory(*sub))
+            return found;
+    }
+    std::string text(nameSjis);
+    text += sjis(rules.notFoundUtf8);
+    engine.platform.messageBox(BoxOwner::NoWindow, text, "error", MessageBoxButtons::Ok);
+    return std::nullopt;
+}
+
+PackStream::PackStream(PackArchive& pack, int mode) : pack_(pack) {
+    ok_ = pack_.OpenStream(mode) && pack_.SeekCurrent();
+}
+
+PackStream::~PackStream() {
+    pack_.CloseStream();
+}
+
+bool LoadSQX(Engine& engine, std::string_view nameSjis) {
+    ScriptVm& vm = *engine.vm;
+    std::optional<FoundResource> found =
+        FindResource(engine, ResourceKind::Script, nameSjis, DefaultPack(engine));
+    vm.scriptName = std::string(nameSjis);
+    if (!found)
+        return false;
+    vm.scriptDirectory = found->directory.string();
+    std::optional<std::vector<std::uint8_t>> bytes = readFound(*found);
+    if (!bytes)
+        return false;
+    std::optional<ScriptImage> image = parseScriptImage(*bytes);
+    if (!image)
+        return false;
+    vm.InstallScript(std::move(*image));
+    return true;
+}
+
+bool LoadNecemem(Engine& engine) {
+    std::optional<FoundResource> found =
+        FindResource(engine, ResourceKind::Layout, "NECEMEM.SQI", DefaultPack(engine));
+    if (!found)
+        return false;
+    std::optional<std::vector<std::uint8_t>> bytes = readFound(*found);
+    if (!bytes)
+        return false;
+    std::optional<LayoutImage> layout = parseLayoutImage(*bytes);
+    if (!layout)
+        return false;
+    engine.vm->InstallLayout(*layout);
+    return true;
+}
+
+std::string detectPackBaseName(const std::filesystem::path& gameDirectory) {
+    std::string found;
+    int count = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(gameDirectory, ec)) {
+        const std::filesystem::path& p = entry.path();
+        if (sjisToUpper(p.extension().string()) != ".LST")
+            continue;
+        std::filesystem::path data = p;
+        data.replace_extension();
+        if (!std::filesystem::is_regular_file(data, ec))
+            continue;
+        found = data.filename().string();
+        ++count;
+    }
+    return count == 1 ? found : std::string();
+}
+
+} // namespace vura

@@ -1,0 +1,63 @@
+#pragma once
+// Finding a named resource: a script, the memory layout, a picture or a sound. Every kind is
+// looked for in the same order: beside the game with each of the kind's extensions, then in the
+// kind's pack, whose answer is final, then in the kind's subdirectory. What is found, a loose
+// file or a pack entry, goes to the kind's reader.
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace vura {
+
+class Engine;
+class PackArchive;
+
+enum class ResourceKind { Script, Layout, Picture, Sound };
+
+struct FoundResource {
+    std::filesystem::path file;      // a loose file; empty for a pack entry
+    PackArchive* pack = nullptr;     // the pack whose current entry is the resource
+    std::filesystem::path directory; // where it was found, as the engine remembers it
+};
+
+// The default pack when it is present, else null.
+PackArchive* DefaultPack(Engine& engine);
+
+// Looks `nameSjis` up in the common order, consulting `pack` (the default pack for scripts,
+// the layout and pictures; the channel's pack for sounds; null for none). Found nowhere, with
+// no pack to ask: the kind's message ("<name>.SQXが見つかりません", ".PNG&BMPが見つかりません",
+// ".OGG&WAVが見つかりません", "NECEMEM.SQIが見つかりません"; caption "error"). Not in the pack:
+// nothing, without a message.
+std::optional<FoundResource> FindResource(Engine& engine, ResourceKind kind,
+                                          std::string_view nameSjis, PackArchive* pack);
+
+// Opens the pack's data file as a buffered stream (or, with mode 1, a system handle) at the
+// current entry, for a reader that streams; closes it on every path unless the reader takes
+// the handle with PackArchive::releaseHandle.
+class PackStream {
+public:
+    PackStream(PackArchive& pack, int mode);
+    ~PackStream();
+    PackStream(const PackStream&) = delete;
+    PackStream& operator=(const PackStream&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    PackArchive& pack_;
+    bool ok_ = false;
+};
+
+// Finds name + ".SQX", reads it whole and installs it with pc 0. The script name becomes
+// `nameSjis` whatever the outcome. A file that is empty, unreadable or shorter than its header
+// claims fails without a message of its own; callers add theirs.
+bool LoadSQX(Engine& engine, std::string_view nameSjis);
+
+// Finds NECEMEM.SQI and installs it.
+bool LoadNecemem(Engine& engine);
+
+// The base name of the game's single pack: the one "*.lst" in the directory whose data file
+// exists beside it. Empty when there is none or more than one.
+std::string detectPackBaseName(const std::filesystem::path& gameDirectory);
+
+} // namespace vura
