@@ -158,6 +158,7 @@ bool unpackPack(const std::filesystem::path& base, const std::filesystem::path& 
         return false;
     std::error_code ec;
     std::filesystem::create_directories(directory, ec);
+    std::set<std::string> used;
     for (std::size_t i = 0; i < pack.entries.size(); ++i) {
         const PackEntry& e = pack.entries[i];
         // An entry name is a bare file name: separators and dot-only names cannot take the file
@@ -175,7 +176,11 @@ bool unpackPack(const std::filesystem::path& base, const std::filesystem::path& 
             error = "cannot read the entry " + name;
             return false;
         }
-        std::filesystem::path target = directory / (name + extensionOfEntry(e));
+        // Two entries of one name and type are both kept: the later gets a number.
+        std::string file = name + extensionOfEntry(e);
+        for (int n = 2; !used.insert(sjisToUpper(file)).second; ++n)
+            file = name + "~" + std::to_string(n) + extensionOfEntry(e);
+        std::filesystem::path target = directory / file;
         if (!writeWhole(target, bytes)) {
             error = "cannot write '" + target.string() + "'";
             return false;

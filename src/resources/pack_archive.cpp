@@ -152,8 +152,9 @@ void PackArchive::SetPaths(const std::filesystem::path& base) {
     current = -1;
     // Both files are found as game files are, so "GAME.LST" beside "game" serves too.
     std::string name = base.filename().string();
-    auto data = findGameFile(base.parent_path(), name);
-    auto index = findGameFile(base.parent_path(), name + ".lst");
+    std::filesystem::path dir = base.has_parent_path() ? base.parent_path() : ".";
+    auto data = findGameFile(dir, name);
+    auto index = findGameFile(dir, name + ".lst");
     present = data && index && canOpenForReading(*data) && canOpenForReading(*index);
     if (present) {
         dataPath = *data;

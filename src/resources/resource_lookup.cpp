@@ -111,11 +111,13 @@ std::optional<FoundResource> FindResource(Engine& engine, ResourceKind kind,
 }
 
 PackStream::PackStream(PackArchive& pack, int mode) : pack_(pack) {
-    ok_ = pack_.OpenStream(mode) && pack_.SeekCurrent();
+    opened_ = pack_.OpenStream(mode);
+    ok_ = opened_ && pack_.SeekCurrent();
 }
 
 PackStream::~PackStream() {
-    pack_.CloseStream();
+    if (opened_)
+        pack_.CloseStream();
 }
 
 bool LoadSQX(Engine& engine, std::string_view nameSjis) {

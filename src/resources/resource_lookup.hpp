@@ -45,6 +45,7 @@ public:
 
 private:
     PackArchive& pack_;
+    bool opened_ = false; // only the guard that opened the stream closes it
     bool ok_ = false;
 };
 
