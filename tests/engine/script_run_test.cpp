@@ -4,7 +4,7 @@
 #include "core/command_support.hpp"
 #include "core/sjis.hpp"
 #include "core/state_dump.hpp"
-#include "resources/script_lookup.hpp"
+#include "resources/resource_lookup.hpp"
 #include "support/test_game.hpp"
 
 #include <gtest/gtest.h>
