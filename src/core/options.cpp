@@ -40,6 +40,7 @@ std::string engineHelpText() {
            "                     starts) on standard error\n"
            "  --name NAME        the game's default pack is NAME and NAME.lst (without it: the\n"
            "                     one *.lst in GAME_DIR whose data file exists, if any)\n"
+           "  --screenshot FILE  when the program ends, write the screen as a PNG picture\n"
            "  --dump-state FILE  when the program ends, for any reason, write the engine state\n"
            "                     and the script variables to FILE as JSON\n"
            "  --scale N          open the window at N times 640 x 480 (1 to 8)\n"
@@ -110,6 +111,10 @@ OptionsResult parseOptions(std::span<const std::string_view> args) {
             if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
                 return fail("--name needs the base name of the game's pack (no directory)");
             o.packName = std::string(v);
+        } else if (name == "--screenshot") {
+            if (!value(v) || v.empty())
+                return fail("--screenshot needs a file name");
+            o.screenshotFile = std::filesystem::path(std::string(v));
         } else if (name == "--dump-state") {
             if (!value(v) || v.empty())
                 return fail("--dump-state needs a file name");

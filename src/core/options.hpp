@@ -19,6 +19,7 @@ struct Options {
     int scale = 1;
     bool fullScreen = false;
     std::optional<std::filesystem::path> dumpStateFile;
+    std::optional<std::filesystem::path> screenshotFile;
     std::string packName; // --name: the base name of the game's default pack
     std::optional<std::filesystem::path> gameDirectory;
     bool help = false;

@@ -3,6 +3,7 @@
 #include "core/engine.hpp"
 #include "core/options.hpp"
 #include "core/state_dump.hpp"
+#include "graphics/png_codec.hpp"
 #include "platform/app_state.hpp"
 #include "platform/headless_platform.hpp"
 #include "platform/input_script.hpp"
@@ -30,6 +31,17 @@ std::filesystem::path defaultGameDirectory() {
             return demo;
     }
     return std::filesystem::current_path(ec);
+}
+
+// The screen surface as a PNG picture.
+bool writeScreenshot(const Engine& engine, const std::filesystem::path& path) {
+    if (!engine.screenSurface || engine.screenSurface->empty())
+        return false;
+    std::FILE* file = std::fopen(path.c_str(), "wbe");
+    if (!file)
+        return false;
+    bool ok = savePng(*engine.screenSurface, file);
+    return std::fclose(file) == 0 && ok;
 }
 
 bool readFile(const std::filesystem::path& path, std::string& out) {
@@ -111,6 +123,9 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
     auto dump = [&] {
         if (options.dumpStateFile && !writeStateDump(engine, *options.dumpStateFile))
             err << "vura: cannot write the state dump '" << options.dumpStateFile->string()
+                << "'\n";
+        if (options.screenshotFile && !writeScreenshot(engine, *options.screenshotFile))
+            err << "vura: cannot write the screenshot '" << options.screenshotFile->string()
                 << "'\n";
     };
     if (!InitEngine(engine)) {

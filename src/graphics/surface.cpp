@@ -38,6 +38,75 @@ void Surface::release() {
     width_ = height_ = bitsPerPixel_ = bytesPerPixel_ = pitch_ = 0;
 }
 
+void Surface::swap(Surface& other) noexcept {
+    std::swap(width_, other.width_);
+    std::swap(height_, other.height_);
+    std::swap(bitsPerPixel_, other.bitsPerPixel_);
+    std::swap(bytesPerPixel_, other.bytesPerPixel_);
+    std::swap(pitch_, other.pitch_);
+    std::swap(pixels_, other.pixels_);
+}
+
+void Surface::copyRect(const Surface& source, int dx, int dy, int width, int height, int sx,
+                       int sy) {
+    if (empty() || source.empty() || source.bytesPerPixel_ != bytesPerPixel_)
+        return;
+    // Clip against both surfaces, moving both origins together.
+    if (dx < 0) {
+        width += dx;
+        sx -= dx;
+        dx = 0;
+    }
+    if (sx < 0) {
+        width += sx;
+        dx -= sx;
+        sx = 0;
+    }
+    if (dy < 0) {
+        height += dy;
+        sy -= dy;
+        dy = 0;
+    }
+    if (sy < 0) {
+        height += sy;
+        dy -= sy;
+        sy = 0;
+    }
+    width = std::min({width, width_ - dx, source.width_ - sx});
+    height = std::min({height, height_ - dy, source.height_ - sy});
+    if (width <= 0 || height <= 0)
+        return;
+    const std::size_t bytes = static_cast<std::size_t>(width) * bytesPerPixel_;
+    for (int y = 0; y < height; ++y) {
+        std::memmove(row(dy + y) + static_cast<std::ptrdiff_t>(dx) * bytesPerPixel_,
+                     source.row(sy + y) + static_cast<std::ptrdiff_t>(sx) * bytesPerPixel_, bytes);
+    }
+}
+
+void Surface::stretchFrom(const Surface& source, int dx, int dy, int dw, int dh, int sx, int sy,
+                          int sw, int sh) {
+    if (empty() || source.empty() || source.bytesPerPixel_ != bytesPerPixel_ || dw <= 0 ||
+        dh <= 0 || sw <= 0 || sh <= 0)
+        return;
+    const int bpp = bytesPerPixel_;
+    for (int y = 0; y < dh; ++y) {
+        int ty = dy + y;
+        int fy = sy + static_cast<int>(static_cast<std::int64_t>(y) * sh / dh);
+        if (ty < 0 || ty >= height_ || fy < 0 || fy >= source.height_)
+            continue;
+        std::uint8_t* out = row(ty);
+        const std::uint8_t* in = source.row(fy);
+        for (int x = 0; x < dw; ++x) {
+            int tx = dx + x;
+            int fx = sx + static_cast<int>(static_cast<std::int64_t>(x) * sw / dw);
+            if (tx < 0 || tx >= width_ || fx < 0 || fx >= source.width_)
+                continue;
+            std::memcpy(out + static_cast<std::ptrdiff_t>(tx) * bpp,
+                        in + static_cast<std::ptrdiff_t>(fx) * bpp, bpp);
+        }
+    }
+}
+
 void Surface::copyFrom(const Surface& source) {
     if (empty() || source.empty() || source.bytesPerPixel_ != bytesPerPixel_)
         return;

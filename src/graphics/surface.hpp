@@ -5,6 +5,7 @@
 #include "platform/platform.hpp"
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 namespace vura {
@@ -14,6 +15,13 @@ public:
     Surface() = default;
     Surface(const Surface&) = delete;
     Surface& operator=(const Surface&) = delete;
+    Surface(Surface&& other) noexcept { swap(other); }
+    Surface& operator=(Surface&& other) noexcept {
+        Surface gone(std::move(other));
+        swap(gone);
+        return *this;
+    }
+    void swap(Surface& other) noexcept;
 
     // Releases any current picture and makes a new one, cleared to black. 8 bits per pixel is
     // refused (no palette is ever built) and leaves the surface as it was.
@@ -36,6 +44,23 @@ public:
 
     // Copies the source's whole picture to (0, 0), clipped to this surface.
     void copyFrom(const Surface& source);
+    // Copies a width x height rectangle from (sx, sy) of the source to (dx, dy), row by row;
+    // the part outside either surface is left out.
+    void copyRect(const Surface& source, int dx, int dy, int width, int height, int sx, int sy);
+    // The same rectangle of the source to the same place.
+    void copyRectInPlace(const Surface& source, int x, int y, int width, int height) {
+        copyRect(source, x, y, width, height, x, y);
+    }
+    // Scales a source rectangle onto a destination rectangle taking the nearest source pixel,
+    // as the colour-on-colour stretch of the games' platform does: destination pixel i takes
+    // source pixel sx + floor(i x sw / dw).
+    void stretchFrom(const Surface& source, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
+                     int sh);
+
+    // Reads a BMP file from its first byte. Bottom-up 24-bit files go straight into the pixel
+    // memory; top-down, 32-, 16-, 8-, 4- and 1-bit files are converted to 24 bits. Compressed
+    // files are refused. A failed load leaves the surface empty.
+    bool loadBmp(std::FILE* file);
 
     BgrImageView view() const { return {pixels_.get(), width_, height_, pitch_}; }
 

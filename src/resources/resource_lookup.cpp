@@ -4,6 +4,8 @@
 #include "core/script_file.hpp"
 #include "core/script_vm.hpp"
 #include "core/sjis.hpp"
+#include "graphics/png_codec.hpp"
+#include "graphics/surface.hpp"
 #include "resources/game_files.hpp"
 #include "resources/pack_archive.hpp"
 
@@ -151,6 +153,29 @@ bool LoadNecemem(Engine& engine) {
         return false;
     engine.vm->InstallLayout(*layout);
     return true;
+}
+
+bool LoadPicture(Engine& engine, std::string_view nameSjis, Surface& target) {
+    std::optional<FoundResource> found =
+        FindResource(engine, ResourceKind::Picture, nameSjis, DefaultPack(engine));
+    if (!found)
+        return false;
+    std::ostream* warnings = engine.config.trace;
+    if (found->pack) {
+        PackStream stream(*found->pack, 0);
+        if (!stream.ok())
+            return false;
+        if (found->pack->CurrentEntry()->type == kPackPng)
+            return loadPng(target, found->pack->stream(), warnings);
+        return target.loadBmp(found->pack->stream());
+    }
+    std::FILE* file = std::fopen(found->file.c_str(), "rbe");
+    if (!file)
+        return false;
+    bool png = sjisToUpper(found->file.extension().string()) == ".PNG";
+    bool ok = png ? loadPng(target, file, warnings) : target.loadBmp(file);
+    std::fclose(file);
+    return ok;
 }
 
 std::string detectPackBaseName(const std::filesystem::path& gameDirectory) {

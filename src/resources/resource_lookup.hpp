@@ -12,6 +12,7 @@ namespace vura {
 
 class Engine;
 class PackArchive;
+class Surface;
 
 enum class ResourceKind { Script, Layout, Picture, Sound };
 
@@ -56,6 +57,11 @@ bool LoadSQX(Engine& engine, std::string_view nameSjis);
 
 // Finds NECEMEM.SQI and installs it.
 bool LoadNecemem(Engine& engine);
+
+// Finds a picture (N.PNG, then N.BMP beside the game; the default pack; grp/) and decodes it
+// into `target`. A file that exists but cannot be opened or decoded fails without a message of
+// its own; callers add theirs.
+bool LoadPicture(Engine& engine, std::string_view nameSjis, Surface& target);
 
 // The base name of the game's single pack: the one "*.lst" in the directory whose data file
 // exists beside it. Empty when there is none or more than one.
