@@ -1,6 +1,7 @@
 // The cost of the main loop's fixed parts: an idle pass and showing a full frame.
 
 #include "core/engine.hpp"
+#include "graphics/png_codec.hpp"
 #include "graphics/screen.hpp"
 #include "platform/headless_platform.hpp"
 #include "platform/pixel_convert.hpp"
@@ -101,6 +102,39 @@ void BM_ConvertFullFrame(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * 1920 * 480);
 }
 BENCHMARK(BM_ConvertFullFrame);
+
+// Decoding a 640 x 480 PNG picture with smooth gradients and some noise, like a background.
+void BM_PngDecode640x480(benchmark::State& state) {
+    Surface picture;
+    picture.create(640, 480, 24);
+    std::uint32_t noise = 1;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            noise = noise * 1103515245u + 12345u;
+            std::uint8_t* p = picture.row(y) + x * 3;
+            p[0] = static_cast<std::uint8_t>(x / 3 + ((noise >> 28) & 3));
+            p[1] = static_cast<std::uint8_t>(y / 2);
+            p[2] = static_cast<std::uint8_t>((x + y) / 5);
+        }
+    std::FILE* file = std::tmpfile();
+    savePng(picture, file);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::ftell(file)));
+    std::rewind(file);
+    if (std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+        state.SkipWithError("could not make the picture");
+        return;
+    }
+    std::fclose(file);
+    for (auto _ : state) {
+        std::FILE* in = fmemopen(bytes.data(), bytes.size(), "rb");
+        Surface decoded;
+        if (!loadPng(decoded, in))
+            state.SkipWithError("decoding failed");
+        std::fclose(in);
+    }
+    state.counters["file bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_PngDecode640x480)->Unit(benchmark::kMillisecond);
 
 // presentScreen of a full frame into a real window; needs a display (run under xvfb-run).
 void BM_PresentScreenWindow(benchmark::State& state) {
