@@ -155,9 +155,18 @@ bool Surface::loadBmp(std::FILE* file) {
     if (pixelOffset > consumed && !skip(file, pixelOffset - consumed))
         return false;
 
+    const std::size_t fileStride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
+    // A small damaged file claiming a huge picture is refused before the memory is taken,
+    // whenever the stream can tell how much is left.
+    if (long here = std::ftell(file); here >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+        long end = std::ftell(file);
+        std::fseek(file, here, SEEK_SET);
+        if (end >= here && static_cast<std::uint64_t>(end - here) <
+                               static_cast<std::uint64_t>(fileStride) * height)
+            return false;
+    }
     if (!create(static_cast<int>(width), static_cast<int>(height), 24))
         return false;
-    const std::size_t fileStride = ((static_cast<std::size_t>(width) * bitCount + 31) / 32) * 4;
 
     // The common case reads straight into the pixel memory: a bottom-up 24-bit file's rows are
     // the surface's rows.
