@@ -1,3 +1,5 @@
+#include "graphics/png_codec.hpp"
+#include "graphics/surface.hpp"
 #include "platform/instance_lock.hpp"
 #include "support/test_game.hpp"
 #include "support/test_support.hpp"
@@ -120,6 +122,20 @@ TEST_F(ProgramTest, StartupFailureEndsWithCodeOneAndStillDumpsTheState) {
     std::string json((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_NE(json.find("\"scriptName\": \"INIT\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"gameInts\": [0, 0"), std::string::npos) << json;
+}
+
+TEST_F(ProgramTest, ScreenshotIsWrittenWhenTheProgramEnds) {
+    auto shot = game.path() / "shot.png";
+    ProcessResult r = run(
+        {"--headless", "--quit-after", "50", "--screenshot", shot.string(), game.path().string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::FILE* f = std::fopen(shot.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    Surface s;
+    EXPECT_TRUE(loadPng(s, f));
+    std::fclose(f);
+    EXPECT_EQ(s.width(), 640);
+    EXPECT_EQ(s.height(), 480);
 }
 
 TEST_F(ProgramTest, ToolsAssembleAGameTheEnginePlays) {

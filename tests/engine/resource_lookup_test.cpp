@@ -2,6 +2,8 @@
 // messages when they are nowhere.
 
 #include "core/sjis.hpp"
+#include "graphics/png_codec.hpp"
+#include "graphics/surface.hpp"
 #include "pack_tool.hpp"
 #include "resources/resource_lookup.hpp"
 #include "script_asm.hpp"
@@ -145,6 +147,53 @@ TEST_F(LookupTest, PicturesAndSoundsFollowTheSameOrder) {
     EXPECT_FALSE(FindResource(e, ResourceKind::Picture, "NONE", nullptr));
     EXPECT_EQ(run->boxes(), "error: VOICE.OGG&WAVが見つかりません\n"
                             "error: NONE.PNG&BMPが見つかりません\n");
+}
+
+// A one-pixel 24-bit BMP file of the given blue, green and red.
+std::string onePixelBmp(std::uint8_t b, std::uint8_t g, std::uint8_t r) {
+    std::string f = "BM";
+    auto put32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            f += static_cast<char>(v >> (8 * i));
+    };
+    put32(58);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(1);
+    put32(1);
+    put32(1 | (24 << 16)); // planes, bits per pixel
+    for (int i = 0; i < 6; ++i)
+        put32(i == 1 ? 4 : 0);
+    f += static_cast<char>(b);
+    f += static_cast<char>(g);
+    f += static_cast<char>(r);
+    f += '\0';
+    return f;
+}
+
+TEST_F(LookupTest, LoadPictureDecodesLooseAndPackedPictures) {
+    game.layout();
+    game.script("INIT", storing(1));
+    game.write("PACKED.BMP", onePixelBmp(1, 2, 3));
+    pack({"INIT.SQX", "NECEMEM.SQI", "PACKED.BMP"});
+    Surface png;
+    ASSERT_TRUE(png.create(2, 1, 24));
+    png.row(0)[3] = 200;
+    std::FILE* f = std::fopen((game.path() / "LOOSE.PNG").c_str(), "wb");
+    ASSERT_TRUE(savePng(png, f));
+    std::fclose(f);
+    auto run = start();
+    Surface picture;
+    ASSERT_TRUE(LoadPicture(*run->engine, "loose", picture));
+    EXPECT_EQ(picture.width(), 2);
+    EXPECT_EQ(picture.row(0)[3], 200);
+    ASSERT_TRUE(LoadPicture(*run->engine, "packed", picture));
+    EXPECT_EQ(picture.width(), 1);
+    EXPECT_EQ(picture.row(0)[2], 3);
+    EXPECT_EQ(DefaultPack(*run->engine)->stream(), nullptr);
+    EXPECT_FALSE(LoadPicture(*run->engine, "missing", picture)); // the pack says no, silently
+    EXPECT_EQ(run->boxes(), "");
 }
 
 TEST_F(LookupTest, APackedPictureIsStreamedAndTheStreamClosedOnEveryPath) {
