@@ -16,15 +16,6 @@
 namespace vura {
 namespace {
 
-class IdleHandler : public WindowEventHandler {
-public:
-    void OnClose() override {}
-    void OnActivateApp(bool) override {}
-    void OnMouseMove(int, int) override {}
-    void OnMove(int, int) override {}
-    void OnPaint() override {}
-};
-
 // One pass of an engine waiting in state 0: the headless backend's event pump and one tick.
 void BM_IdlePass(benchmark::State& state) {
     HeadlessPlatform platform;
