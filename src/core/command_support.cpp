@@ -34,7 +34,8 @@ std::optional<bool> popFlag(Engine& engine) {
     if (v.type == kGameFlagRef) {
         auto& flags = engine.vm->gameFlags;
         if (v.value < 0 || static_cast<std::size_t>(v.value) >= flags.size()) {
-            engine.vm->onAccessViolation();
+            if (engine.vm->onAccessViolation)
+                engine.vm->onAccessViolation();
             return false;
         }
         return flags[v.value] != 0;
