@@ -101,11 +101,9 @@ bool InitEngine(Engine& engine) {
         if (!s->create(engine.screenWidth, engine.screenHeight, 24))
             return startupFailure(engine, "Surface生成に失敗");
     }
-    for (LayerSet* set : {engine.mainLayerSet.get(), engine.rightClickLayerSet.get()}) {
-        set->screenSurface = engine.screenSurface.get();
-        set->workSurface = engine.workSurface.get();
-        set->previousSurface = engine.previousSurface.get();
-    }
+    for (LayerSet* set : {engine.mainLayerSet.get(), engine.rightClickLayerSet.get()})
+        set->setSurfaces(engine.screenSurface.get(), engine.workSurface.get(),
+                         engine.previousSurface.get());
     engine.appState->paintScreen = [&engine] { presentScreen(engine); };
 
     engine.currentLayerSet = engine.mainLayerSet.get();
