@@ -3,6 +3,7 @@
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "core/flow_commands.hpp"
+#include "graphics/graphic_effect.hpp"
 #include "graphics/layer_commands.hpp"
 #include "core/sjis.hpp"
 
@@ -105,7 +106,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {23, "SetLayerMask", SetLayerMask},
     {24, "SetLayerBlend", SetLayerBlend},
     {25, "SetClipRect", SetClipRect},
-    {26, "StartupGraphicEffect", NotBuilt},
+    {26, "StartupGraphicEffect", StartupGraphicEffect},
     {27, "SetEffectInterval", SetEffectInterval},
     {28, "SetScreenTone", SetScreenTone},
     {29, "SetMessageWindowCount", NotBuilt},

@@ -98,6 +98,9 @@ public:
     // saved with an interrupted command: both keep running while a handler script runs.
     std::uint32_t timerStart = 0;
     std::uint32_t waitClickStart = 0;
+    // The number of the common int that switches transitions on (non-zero) or off; common
+    // int 0 until a script names another.
+    std::int32_t effectVariable = 0;
 
     // The handlers the dispatcher calls; tests put in tables of their own.
     std::span<const CommandEntry> commands;

@@ -12,6 +12,7 @@
 #include "graphics/surface.hpp"
 #include "platform/frame_timer.hpp"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,18 @@ struct ScreenTone {
     int level = -1;
     int shownMode = -1; // as at the last composition
     int shownLevel = -1;
+};
+
+// A running screen transition: its type (-1 before the first), where it stands, where it ends,
+// how far each step goes, the mask entry whose picture rules a rule crossfade, and the progress
+// of each strip of the staggered types.
+struct TransitionState {
+    int type = -1;
+    int progress = 0;
+    int limit = 0;
+    int step = 0;
+    int ruleIndex = 0;
+    std::array<int, 40> strips{};
 };
 
 class LayerSet {
@@ -120,6 +133,7 @@ public:
     ScreenTone screenTone;
     // Scratch: the rectangle of the layer being drawn, as clipLayer left it.
     BlendRect clipped;
+    TransitionState transition;
 
 private:
     template <typename Entries>

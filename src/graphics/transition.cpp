@@ -1,15 +1,12 @@
 #include "graphics/transition.hpp"
 
 #include "core/engine.hpp"
+#include "graphics/graphic_effect.hpp"
 
 namespace vura {
 
 bool RunTransitionStep(Engine& engine) {
-    // The transition types arrive with the graphic effects. Until then a transition has one
-    // step, which shows the new picture.
-    if (engine.screenSurface && engine.workSurface)
-        engine.screenSurface->copyFrom(*engine.workSurface);
-    return true;
+    return stepTransitionOnce(*engine.currentLayerSet);
 }
 
 void RedrawWindowsOnTop(Engine& /*engine*/) {

@@ -1,4 +1,5 @@
 #include "core/sjis.hpp"
+#include "graphics/graphic_effect.hpp"
 #include "support/engine_harness.hpp"
 
 #include <gtest/gtest.h>
@@ -113,36 +114,45 @@ TEST_F(TickTest, SkipModeEndsOnShiftAndReturnReleases) {
     }
 }
 
+// A crossfade of duration 0 takes two steps, 16 ms apart: the old picture, then the new.
 TEST_F(TickTest, TransitionHoldsTheHandlerUntilItCompletes) {
     start();
     e().engineState = kProbe;
+    ASSERT_TRUE(startTransition(*e().currentLayerSet, kCrossfade, 0, 0));
     e().effectRunning = true;
     e().scriptRunsDuringEffect = false;
     e().workSurface->row(0)[0] = 200;
-    h->pass();
-    // The one step completed the transition, yet the handler waits for the next tick.
-    EXPECT_FALSE(e().effectRunning);
+    h->pass(); // the first step, due at once, draws the old picture
+    EXPECT_TRUE(e().effectRunning);
+    EXPECT_EQ(e().screenSurface->row(0)[0], 0);
+    int passes = 1;
+    while (e().effectRunning && passes < 100) {
+        h->pass();
+        ++passes;
+    }
+    EXPECT_EQ(passes, 18); // the second step at 17 ms, strictly after the 16 ms interval
     EXPECT_EQ(e().screenSurface->row(0)[0], 200);
     EXPECT_EQ(h->platform.screenPixel(0, 0), 200u);
+    // The step that completed the transition still held the handler back.
     EXPECT_EQ(calls(), 0);
     h->pass();
     EXPECT_EQ(calls(), 1);
 }
 
-TEST_F(TickTest, TransitionStepsFollowTheStepTimer) {
+TEST_F(TickTest, TransitionStepsFollowTheStepTimerWhileTheScriptRuns) {
     start();
     e().engineState = kProbe;
-    e().currentLayerSet->stepTimer.SetInterval(16);
-    // The timer's first check is due at once; spend it, so the step must wait 16 ms.
-    ASSERT_TRUE(e().currentLayerSet->stepTimer.isDue());
+    ASSERT_TRUE(startTransition(*e().currentLayerSet, kVerticalStripes, 0, 0));
     e().effectRunning = true;
     e().scriptRunsDuringEffect = true;
-    h->pass();
-    EXPECT_TRUE(e().effectRunning); // no step due yet
-    EXPECT_EQ(calls(), 1);          // but the handler runs alongside
-    for (int i = 0; i < 17; ++i)
+    int passes = 0;
+    while (e().effectRunning && passes < 1000) {
         h->pass();
-    EXPECT_FALSE(e().effectRunning);
+        ++passes;
+    }
+    // 17 steps, the first at once and then one every 17 ms.
+    EXPECT_EQ(passes, 1 + 16 * 17);
+    EXPECT_EQ(calls(), passes); // the handler ran alongside in every tick
 }
 
 TEST_F(TickTest, CtrlFinishesTheTransitionAndTheHandlerRunsInTheSameTick) {

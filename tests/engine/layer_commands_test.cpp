@@ -14,18 +14,6 @@ namespace {
 using test::GameRun;
 using test::TestGame;
 
-// A w x h picture of one colour, written as PNG into the game.
-void writePicture(TestGame& game, const std::string& name, int w, int h, std::uint8_t blue) {
-    Surface s;
-    ASSERT_TRUE(s.create(w, h, 24));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            s.row(y)[x * 3] = blue;
-    std::FILE* f = std::fopen((game.path() / name).c_str(), "wb");
-    ASSERT_TRUE(savePng(s, f));
-    std::fclose(f);
-}
-
 struct LayerCommandsTest : ::testing::Test {
     std::unique_ptr<GameRun> play(const std::string& init) {
         game.layout();
@@ -40,7 +28,7 @@ struct LayerCommandsTest : ::testing::Test {
 };
 
 TEST_F(LayerCommandsTest, CommandsFillTheTables) {
-    writePicture(game, "BG.PNG", 4, 3, 10);
+    game.picture("BG.PNG", 4, 3, 10);
     auto run = play("call SetLayerCount(3)\ncall SetMaskCount(2)\n"
                     "call LoadLayer(1, \"bg\")\ncall SetLayerSourceRect(1, 2, 1, -1, -1)\n"
                     "call SetLayerPosition(1, -50, 7)\ncall SetLayerVisible(1, 5)\n"
@@ -76,8 +64,8 @@ TEST_F(LayerCommandsTest, CommandsFillTheTables) {
 }
 
 TEST_F(LayerCommandsTest, ANameDifferingOnlyInCaseIsNotLoadedAgain) {
-    writePicture(game, "CHARA.PNG", 2, 2, 50);
-    writePicture(game, "OTHER.PNG", 3, 3, 90);
+    game.picture("CHARA.PNG", 2, 2, 50);
+    game.picture("OTHER.PNG", 3, 3, 90);
     game.layout();
     game.script("INIT", "call SetLayerCount(1)\ncall LoadLayer(0, \"chara\")\n"
                         "call WaitClick(0)\ncall LoadLayer(0, \"Chara\")\n"
@@ -97,7 +85,7 @@ TEST_F(LayerCommandsTest, ANameDifferingOnlyInCaseIsNotLoadedAgain) {
 }
 
 TEST_F(LayerCommandsTest, AFailedLoadEmptiesThePictureAndKeepsTheName) {
-    writePicture(game, "FIRST.PNG", 5, 5, 1);
+    game.picture("FIRST.PNG", 5, 5, 1);
     auto run = play("call SetLayerCount(1)\ncall LoadLayer(0, \"first\")\n"
                     "call LoadLayer(0, \"missing\")\ncall SetLayerSourceRect(0, 0, 0, -1, -1)\n"
                     "call LoadLayer(0, \"missing\")"); // the same name is not tried again
@@ -111,8 +99,8 @@ TEST_F(LayerCommandsTest, AFailedLoadEmptiesThePictureAndKeepsTheName) {
 }
 
 TEST_F(LayerCommandsTest, ReleasingAPictureAllowsItToLoadAgain) {
-    writePicture(game, "BG.PNG", 4, 4, 1);
-    writePicture(game, "RULE.PNG", 4, 4, 2);
+    game.picture("BG.PNG", 4, 4, 1);
+    game.picture("RULE.PNG", 4, 4, 2);
     auto run = play("call SetLayerCount(1)\ncall SetMaskCount(1)\ncall LoadLayer(0, \"bg\")\n"
                     "call SetLayerVisible(0, 1)\ncall LoadMask(0, \"rule\")\n"
                     "call ReleaseLayerPicture(0)\ncall ReleaseMaskPicture(0)");

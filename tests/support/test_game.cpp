@@ -1,5 +1,7 @@
 #include "support/test_game.hpp"
 
+#include "graphics/png_codec.hpp"
+#include "graphics/surface.hpp"
 #include "script_asm.hpp"
 
 namespace vura::test {
@@ -18,6 +20,23 @@ void TestGame::layout(const std::string& source) {
     ASSERT_TRUE(r.ok) << r.error;
     std::vector<std::uint8_t> bytes = serializeLayoutImage(r.layout);
     dir.write("NECEMEM.SQI", std::string(bytes.begin(), bytes.end()));
+}
+
+void TestGame::picture(const std::string& name, int w, int h, std::uint8_t blue, std::uint8_t green,
+                       std::uint8_t red) {
+    Surface s;
+    ASSERT_TRUE(s.create(w, h, 24));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t* p = s.row(y) + x * 3;
+            p[0] = blue;
+            p[1] = green;
+            p[2] = red;
+        }
+    std::FILE* f = std::fopen((dir.path() / name).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(savePng(s, f));
+    std::fclose(f);
 }
 
 GameRun::GameRun(const TestGame& game, const std::string& inputScript, std::uint32_t tickMs,

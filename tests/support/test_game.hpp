@@ -30,6 +30,9 @@ public:
     void script(const std::string& name, const std::string& source,
                 const std::string& subdirectory = "");
     void layout(const std::string& source = kDefaultLayout);
+    // A w x h PNG picture of one colour (blue, green, red) named `name` in the game.
+    void picture(const std::string& name, int w, int h, std::uint8_t blue, std::uint8_t green = 0,
+                 std::uint8_t red = 0);
     std::filesystem::path write(const std::string& name, const std::string& bytes) {
         return dir.write(name, bytes);
     }

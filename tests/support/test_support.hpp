@@ -2,12 +2,24 @@
 // Helpers shared by the tests: temporary directories, running the programs, and small engines
 // on the headless backend.
 
+#include "platform/platform.hpp"
+
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace vura::test {
+
+// A clock that moves only when a test moves it.
+class ManualClock : public Clock {
+public:
+    std::uint32_t milliseconds() override { return ms; }
+    std::optional<std::int64_t> performanceFrequency() override { return 1000; }
+    std::int64_t performanceCounter() override { return ms; }
+    std::uint32_t ms = 1000;
+};
 
 // A directory that exists for the test's lifetime.
 class TempDir {
