@@ -3,6 +3,67 @@
 
     call SetWindowTitle("vura デモ")
 
+    ; Transitions on: common int 0 is their switch.
+    PushRef 0 12
+    PushConst 0 1
+    Assign
+    Pop
+
+    ; Layer 0 is drawn last, so it is on top: 0 the character, 1 a copy of her, 3 the
+    ; background. Mask 0 is her silhouette, mask 1 the rule of the rule crossfade.
+    call SetLayerCount(4)
+    call SetMaskCount(2)
+    call LoadMask(0, "chara_m")
+    call LoadMask(1, "rule")
+
+    ; The title: a night sky fades in over 32 steps.
+    call LoadLayer(3, "title")
+    call SetLayerSourceRect(3, 0, 0, -1, -1)
+    call SetLayerVisible(3, 1)
+    call StartupGraphicEffect(0, 32, false, 3)
+    call SetWindowTitle("vura デモ: クリックで始まります")
+    call WaitClick(0)
+
+    ; The room grows from the centre through the rule picture.
+    call LoadLayer(3, "room")
+    call StartupGraphicEffect(1, 40, 1, false, 4)
+
+    ; The character, drawn through her mask.
+    call LoadLayer(0, "chara")
+    call SetLayerSourceRect(0, 0, 0, -1, -1)
+    call SetLayerPosition(0, 60, 30)
+    call SetLayerMask(0, 0)
+    call SetLayerVisible(0, 1)
+    call StartupGraphicEffect(0, 16, false, 3)
+    call SetWindowTitle("マスクで切り抜いたキャラクター (クリックで次へ)")
+    call WaitClick(0)
+
+    ; A darkened copy of her, shown by vertical stripes.
+    call LoadLayer(1, "chara")
+    call SetLayerSourceRect(1, 0, 0, -1, -1)
+    call SetLayerPosition(1, 330, 30)
+    call SetLayerMask(1, 0)
+    call SetLayerBlend(1, 0, -120)
+    call SetLayerVisible(1, 1)
+    call StartupGraphicEffect(2, false, 2)
+    call SetWindowTitle("暗くしたレイヤー (クリックで次へ)")
+    call WaitClick(0)
+
+    ; The copy half faded in, by staggered vertical stripes.
+    call SetLayerBlend(1, 1, 128)
+    call StartupGraphicEffect(4, false, 2)
+    call SetWindowTitle("半分だけフェードしたレイヤー (クリックで次へ)")
+    call WaitClick(0)
+
+    ; An evening tone: it shows one composition late, so the second transition brings it.
+    call SetScreenTone(0, -70)
+    call StartupGraphicEffect(3, false, 2)
+    call StartupGraphicEffect(5, false, 2)
+    call SetWindowTitle("夕暮れのトーン (クリックで次へ)")
+    call WaitClick(0)
+    call SetScreenTone(-1, 0)
+    call StartupGraphicEffect(-1, 1)
+
     ; Three clicks, counted in game int 20.
     PushRef 20 0
     PushConst 0 1
