@@ -1,6 +1,7 @@
 // Composing a typical scene into the 640 x 480 work surface: an opaque background, two masked
 // characters, a masked layer fading in, and a darkening screen tone.
 
+#include "graphics/graphic_effect.hpp"
 #include "graphics/layer_set.hpp"
 
 #include <benchmark/benchmark.h>
@@ -68,6 +69,30 @@ void BM_ComposeTypicalFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ComposeTypicalFrame)->Unit(benchmark::kMicrosecond);
+
+// One step of each transition type over the whole screen, in the middle of its run.
+void BM_TransitionStep(benchmark::State& state) {
+    StillClock clock;
+    Surface screen, work, previous;
+    for (Surface* s : {&screen, &work, &previous})
+        s->create(640, 480, 24);
+    noise(work, 640, 480, 5);
+    noise(previous, 640, 480, 6);
+    LayerSet set(clock);
+    set.setSurfaces(&screen, &work, &previous);
+    set.resizeLayers(1, LayerSet::Table::Masks);
+    noise(*set.mask(0)->surface, 640, 480, 7);
+    const int type = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        startTransition(set, type, 32, 0);
+        set.transition.progress = type <= kRuleCrossfade ? 128 : 8;
+        state.ResumeTiming();
+        stepTransitionOnce(set);
+        benchmark::DoNotOptimize(screen.pixels());
+    }
+}
+BENCHMARK(BM_TransitionStep)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace vura

@@ -7,6 +7,7 @@
 #include "graphics/layer_set.hpp"
 #include "graphics/screen.hpp"
 #include "graphics/transition.hpp"
+#include "resources/resource_lookup.hpp"
 
 #include <algorithm>
 #include <vector>
@@ -166,6 +167,34 @@ void refreshScreen(Engine& engine) {
     if (engine.windowsOnTop)
         RedrawWindowsOnTop(engine);
     presentScreen(engine);
+}
+
+void freezeShown(Engine& engine) {
+    LayerSet& set = *engine.currentLayerSet;
+    auto freeze = [&](Layer* shown, const Layer* current) {
+        if (!shown || !current || shown->name == current->name)
+            return;
+        shown->surface = std::make_unique<Surface>();
+        if (!shown->name.empty())
+            LoadPicture(engine, shown->name, *shown->surface);
+    };
+    for (int i = 0; i < set.layerCount(); ++i)
+        freeze(set.shownLayer(i), set.layer(i));
+    for (int i = 0; i < set.maskCount(); ++i)
+        freeze(set.shownMask(i), set.mask(i));
+}
+
+void restoreScreen(Engine& engine) {
+    LayerSet& set = *engine.currentLayerSet;
+    set.redrawShown(*engine.workSurface);
+    engine.backdropSurface->copyFrom(*engine.workSurface);
+    drawSystemButtons(engine);
+    drawClickableMapItems(engine);
+    engine.screenSurface->copyFrom(*engine.workSurface);
+    // Here the windows come back whatever windowsOnTop says.
+    RedrawWindowsOnTop(engine);
+    presentScreen(engine);
+    set.releaseShownSurfaces();
 }
 
 namespace commands {

@@ -38,6 +38,17 @@ void composeWithOverlays(Engine& engine);
 // screen, the message windows or choice menu over it when they stay on top, and the window.
 void refreshScreen(Engine& engine);
 
+// Before the script's changes are redrawn over (the message-window peek, the history, the end
+// of the right-click screen): every shadow entry whose name differs from its current entry's
+// gets a picture of its own, loaded by the shown name, so the picture on screen can be drawn
+// again although the script has already changed the tables.
+void freezeShown(Engine& engine);
+
+// Draws the last shown picture again: the shadow tables into the work surface, the backdrop,
+// the overlays, the screen, the message windows or choice menu, the window; then the shadow
+// entries' own pictures are released.
+void restoreScreen(Engine& engine);
+
 namespace commands {
 int StartupGraphicEffect(Engine& engine); // 26
 } // namespace commands

@@ -145,5 +145,24 @@ TEST(GraphicEffect, StripesCopyEveryColumnOnceAndStayOnTheSurface) {
     }
 }
 
+TEST(GraphicEffect, FrozenShownPicturesAreRedrawnAfterTheScriptChangedTheTables) {
+    TestGame game;
+    game.picture("NIGHT.PNG", 640, 480, 30);
+    auto run = showBackground(game, "call StartupGraphicEffect(-1, 1)\n"
+                                    "call LoadLayer(0, \"night\")\ncall WaitClick(0)");
+    run->runFor(50);
+    Engine& e = *run->engine;
+    // The script has loaded another picture but not shown it yet.
+    ASSERT_EQ(e.currentLayerSet->layer(0)->name, "NIGHT");
+    ASSERT_EQ(e.currentLayerSet->shownLayer(0)->name, "BG");
+    freezeShown(e);
+    e.screenSurface->row(0)[0] = 0; // something drew over the screen meanwhile
+    restoreScreen(e);
+    EXPECT_EQ(run->platform->screenPixel(5, 5), 200u); // the picture shown last, not the new one
+    EXPECT_EQ(e.currentLayerSet->shownLayer(0)->surface, nullptr); // released again
+    refreshScreen(e);
+    EXPECT_EQ(run->platform->screenPixel(5, 5), 30u);
+}
+
 } // namespace
 } // namespace vura
