@@ -1,0 +1,176 @@
+#include "audio/wave_reader.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace vura {
+
+namespace {
+
+std::uint32_t u32(const std::uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+} // namespace
+
+int VolumeToMillibels(int level, int full) {
+    if (level == 0)
+        return -10000;
+    return static_cast<int>(2000.0 * std::log10(static_cast<double>(level) / full));
+}
+
+bool WaveReader::openFile(const std::filesystem::path& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    openedByName_ = true;
+    riffStart_ = 0;
+    if (!readHeader()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool WaveReader::openHandle(int handle, std::int64_t offset) {
+    close();
+    if (handle < 0)
+        return false;
+    std::int64_t start = offset != 0 ? ::lseek(handle, static_cast<off_t>(offset), SEEK_SET)
+                                     : ::lseek(handle, 0, SEEK_CUR);
+    if (start < 0)
+        return false;
+    fd_ = handle;
+    openedByName_ = false;
+    riffStart_ = start;
+    if (!readHeader()) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool WaveReader::readAt(std::int64_t position, void* dest, std::size_t count) {
+    if (::lseek(fd_, static_cast<off_t>(position), SEEK_SET) < 0)
+        return false;
+    return readExactly(dest, count);
+}
+
+bool WaveReader::readExactly(void* dest, std::size_t count) {
+    auto* out = static_cast<std::uint8_t*>(dest);
+    while (count > 0) {
+        ssize_t n = ::read(fd_, out, count);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        out += n;
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool WaveReader::readHeader() {
+    std::uint8_t header[12];
+    if (!readAt(riffStart_, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
+        std::memcmp(header + 8, "WAVE", 4) != 0)
+        return false;
+    riffEnd_ = riffStart_ + 8 + u32(header + 4);
+    // A RIFF size that claims more than the file holds is cut to the file.
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
+        riffEnd_ = std::min<std::int64_t>(riffEnd_, info.st_size);
+    std::int64_t start = 0;
+    std::uint32_t size = 0;
+    if (!findChunk("fmt ", start, size) || size < 16)
+        return false;
+    format_.resize(size);
+    if (!readAt(start, format_.data(), size)) {
+        format_.clear();
+        return false;
+    }
+    return true;
+}
+
+bool WaveReader::findChunk(const char id[4], std::int64_t& start, std::uint32_t& size) {
+    // Chunks follow the form type; each is padded to an even length.
+    std::int64_t position = riffStart_ + 12;
+    while (position + 8 <= riffEnd_) {
+        std::uint8_t header[8];
+        if (!readAt(position, header, 8))
+            return false;
+        std::uint32_t length = u32(header + 4);
+        if (std::memcmp(header, id, 4) == 0) {
+            start = position + 8;
+            size = static_cast<std::uint32_t>(
+                std::min<std::int64_t>(length, std::max<std::int64_t>(0, riffEnd_ - start)));
+            return true;
+        }
+        position += 8 + static_cast<std::int64_t>(length) + (length & 1);
+    }
+    return false;
+}
+
+bool WaveReader::findData() {
+    if (fd_ < 0)
+        return false;
+    std::int64_t start = 0;
+    std::uint32_t size = 0;
+    if (!findChunk("data", start, size))
+        return false;
+    dataStart_ = start;
+    dataSize_ = size;
+    remaining_ = size;
+    return ::lseek(fd_, static_cast<off_t>(start), SEEK_SET) >= 0;
+}
+
+bool WaveReader::read(std::uint32_t count, std::uint8_t* dest) {
+    std::uint32_t inside = std::min(count, remaining_);
+    if (inside > 0) {
+        std::int64_t position = dataStart_ + (dataSize_ - remaining_);
+        if (!readAt(position, dest, inside))
+            return false;
+        remaining_ -= inside;
+    }
+    std::memset(dest + inside, 0, count - inside);
+    return true;
+}
+
+bool WaveReader::readWrapping(std::uint32_t count, std::uint8_t* dest) {
+    if (dataSize_ == 0) {
+        std::memset(dest, 0, count);
+        return false;
+    }
+    wrapped = false;
+    // Data shorter than one read wraps as often as it takes.
+    while (count > remaining_) {
+        std::uint32_t left = remaining_;
+        if (!read(left, dest))
+            return false;
+        dest += left;
+        count -= left;
+        remaining_ = dataSize_;
+        wrapped = true;
+    }
+    return read(count, dest);
+}
+
+void WaveReader::close() {
+    format_.clear();
+    if (fd_ >= 0 && openedByName_)
+        ::close(fd_);
+    fd_ = -1;
+    openedByName_ = false;
+    riffStart_ = riffEnd_ = dataStart_ = 0;
+    dataSize_ = remaining_ = 0;
+    wrapped = false;
+}
+
+} // namespace vura
