@@ -65,9 +65,8 @@ void BM_MemcpyFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MemcpyFrame);
 
-// presentScreen of a full frame on the headless backend: a copy into its in-memory screen.
-void BM_PresentScreenHeadless(benchmark::State& state) {
-    HeadlessPlatform platform;
+// presentScreen of a full frame of noise, over and over, through the given backend.
+void presentFullFrames(benchmark::State& state, Platform& platform) {
     Engine engine(platform, {});
     if (!InitEngine(engine)) {
         state.SkipWithError("start-up failed");
@@ -78,6 +77,12 @@ void BM_PresentScreenHeadless(benchmark::State& state) {
     for (auto _ : state)
         presentScreen(engine);
     state.SetBytesProcessed(state.iterations() * 1920 * 480);
+}
+
+// presentScreen of a full frame on the headless backend: a copy into its in-memory screen.
+void BM_PresentScreenHeadless(benchmark::State& state) {
+    HeadlessPlatform platform;
+    presentFullFrames(state, platform);
 }
 BENCHMARK(BM_PresentScreenHeadless);
 
@@ -135,16 +140,7 @@ void BM_PresentScreenWindow(benchmark::State& state) {
         return;
     }
     SdlPlatform platform;
-    Engine engine(platform, {});
-    if (!InitEngine(engine)) {
-        state.SkipWithError("start-up failed");
-        return;
-    }
-    std::vector<std::uint8_t> frame = noiseFrame();
-    std::memcpy(engine.screenSurface->pixels(), frame.data(), frame.size());
-    for (auto _ : state)
-        presentScreen(engine);
-    state.SetBytesProcessed(state.iterations() * 1920 * 480);
+    presentFullFrames(state, platform);
 }
 BENCHMARK(BM_PresentScreenWindow)->UseRealTime();
 
