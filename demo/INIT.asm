@@ -16,6 +16,10 @@
     call LoadMask(0, "chara_m")
     call LoadMask(1, "rule")
 
+    ; The sound: channels, the effect pack and the volumes; then the music, looping.
+    call CallSQX("SOUND")
+    call PlayDSB(0, "BGM", 1)
+
     ; The title: a night sky fades in over 32 steps.
     call LoadLayer(3, "title")
     call SetLayerSourceRect(3, 0, 0, -1, -1)
@@ -23,6 +27,7 @@
     call StartupGraphicEffect(0, 32, false, 3)
     call SetWindowTitle("vura デモ: クリックで始まります")
     call WaitClick(0)
+    call PlayDSB(1, "SE_CLICK", 0)
 
     ; The room grows from the centre through the rule picture.
     call LoadLayer(3, "room")
@@ -72,6 +77,7 @@
 clicks:
     call SetWindowTitle("vura デモ: クリックしてください ({int:20}/3)")
     call WaitClick(0)
+    call PlayDSB(1, "SE_CLICK", 0)
     PushRef 20 0
     Increment
     LoadVar 0 6            ; constant int 0: how many clicks
@@ -98,4 +104,5 @@ clicks:
 
     call SetWindowTitle("おしまい: クリックで終わります")
     call WaitClick(0)
+    call StopDSB(0)
     End

@@ -20,7 +20,8 @@ std::uint32_t u32(const std::uint8_t* p) {
 } // namespace
 
 int VolumeToMillibels(int level, int full) {
-    if (level == 0)
+    // Nothing, or less than nothing (a negative master volume), is silence.
+    if (level <= 0 || full <= 0)
         return -10000;
     return static_cast<int>(2000.0 * std::log10(static_cast<double>(level) / full));
 }
@@ -145,8 +146,11 @@ bool WaveReader::read(std::uint32_t count, std::uint8_t* dest) {
 
 bool WaveReader::readWrapping(std::uint32_t count, std::uint8_t* dest) {
     if (dataSize_ == 0) {
+        // Nothing to play: silence, and the end is reached at once, so a stream played once
+        // stops instead of playing silence for ever.
         std::memset(dest, 0, count);
-        return false;
+        wrapped = true;
+        return true;
     }
     wrapped = false;
     // Data shorter than one read wraps as often as it takes.

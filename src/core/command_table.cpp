@@ -1,11 +1,12 @@
 #include "core/command_table.hpp"
 
+#include "audio/sound_commands.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "core/flow_commands.hpp"
+#include "core/sjis.hpp"
 #include "graphics/graphic_effect.hpp"
 #include "graphics/layer_commands.hpp"
-#include "core/sjis.hpp"
 
 #include <string>
 
@@ -125,13 +126,13 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {42, "SetMessageLogPages", NotBuilt},
     {43, "SetMessageSpeed", NotBuilt},
     {44, "MessageFlowReady", NotBuilt},
-    {45, "InitSoundChannels", NotBuilt},
-    {46, "SetChannelPack", NotBuilt},
-    {47, "SetChannelStream", NotBuilt},
-    {48, "PlayDSB", NotBuilt},
-    {49, "InitPackFiles", NotBuilt},
-    {50, "SetPackFileName", NotBuilt},
-    {51, "StopDSB", NotBuilt},
+    {45, "InitSoundChannels", InitSoundChannels},
+    {46, "SetChannelPack", SetChannelPack},
+    {47, "SetChannelStream", SetChannelStream},
+    {48, "PlayDSB", PlayDSB},
+    {49, "InitPackFiles", InitPackFiles},
+    {50, "SetPackFileName", SetPackFileName},
+    {51, "StopDSB", StopDSB},
     {52, "SetMessageWindowVoiceChannel", NotBuilt},
     {53, "SetMessageWindowInstant", NotBuilt},
     {54, "InitSystemButtons", NotBuilt},
@@ -145,14 +146,14 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {62, "SetWindowModeVariable", NotBuilt},
     {63, "SetEffectVariable", NotBuilt},
     {64, "SetNoWaitVariable", NotBuilt},
-    {65, "SetChannelVolumeVariable", NotBuilt},
+    {65, "SetChannelVolumeVariable", SetChannelVolumeVariable},
     {66, "ApplyWindowMode", NotBuilt},
-    {67, "ApplyChannelVolume", NotBuilt},
+    {67, "ApplyChannelVolume", ApplyChannelVolume},
     {68, "ReadyToClickableMap", NotBuilt},
     {69, "ClearClickableMap", NotBuilt},
     {70, "ClickableMapWait", NotBuilt},
     {71, "SetClickableMapItem", NotBuilt},
-    {72, "SetChannelVolumePercent", NotBuilt},
+    {72, "SetChannelVolumePercent", SetChannelVolumePercent},
     {73, "SetRightClickEnabled", NotBuilt},
     {74, "SetSkipAllVariable", NotBuilt},
     {75, "SetMessageSpacing", NotBuilt},
@@ -182,7 +183,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     {99, "SaveLoadMapWait", NotBuilt},
     {100, "ResetSaveLoadClickableMapsChoise", NotBuilt},
     {101, "PlayAVI", NotBuilt},
-    {102, "InitDirectSound", NotBuilt},
+    {102, "InitDirectSound", InitDirectSound},
     {103, "WaitAVI", NotBuilt},
     {104, "Random", Random},
     {105, "CompareStrings", CompareStrings},

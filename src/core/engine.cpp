@@ -1,5 +1,6 @@
 #include "core/engine.hpp"
 
+#include "audio/sound_buffer.hpp"
 #include "core/command_support.hpp"
 #include "core/sjis.hpp"
 #include "graphics/screen.hpp"
@@ -88,6 +89,12 @@ bool InitEngine(Engine& engine) {
         return false;
     engine.appState->input = engine.input.get();
 
+    engine.soundManager = std::make_unique<SoundManager>(engine.platform);
+    if (!engine.soundManager->create())
+        return startupFailure(engine, "DirectSoundマネージャ生成に失敗");
+    if (!engine.soundManager->createPrimary(kAudioOutputRate))
+        return startupFailure(engine, "PrimaryDirectSoundBuffer生成に失敗");
+
     engine.mainLayerSet = std::make_unique<LayerSet>(engine.platform);
     engine.rightClickLayerSet = std::make_unique<LayerSet>(engine.platform);
 
@@ -138,6 +145,11 @@ void ShowScriptLine(Engine& engine, int line) {
 void ShutdownEngine(Engine& engine) {
     if (engine.appState)
         engine.appState->paintScreen = nullptr;
+    // A sound streamed out of an extra pack owns its own handle on the pack's data file, so the
+    // packs go before the sound manager stops the streams.
+    engine.packs.clear();
+    engine.soundChannels.clear();
+    engine.channelVolumeVariables.clear();
     engine.screenSurface.reset();
     engine.workSurface.reset();
     engine.previousSurface.reset();
@@ -147,6 +159,7 @@ void ShutdownEngine(Engine& engine) {
     engine.currentLayerSet = nullptr;
     engine.rightClickLayerSet.reset();
     engine.mainLayerSet.reset();
+    engine.soundManager.reset(); // stops every channel and waits for the stream threads
     if (engine.appState)
         engine.appState->input = nullptr;
     engine.input.reset();

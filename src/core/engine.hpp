@@ -3,6 +3,7 @@
 // command handlers, the tick and start-up. Nothing lives in globals, so a test can run several
 // engines in one process.
 
+#include "audio/sound_commands.hpp"
 #include "core/command_table.hpp"
 #include "core/crt_random.hpp"
 #include "core/script_vm.hpp"
@@ -24,8 +25,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace vura {
+
+class SoundManager;
 
 inline constexpr const char* kInitialWindowTitle = "RO-VivereVirezo ver1.0";
 inline constexpr int kScreenWidth = 640;
@@ -69,6 +73,9 @@ public:
     std::unique_ptr<PackArchive> defaultPack;
     std::unique_ptr<AppState> appState;
     std::unique_ptr<InputState> input;
+    // The sound device with its primary format; the channels come with command 45. Between a
+    // video and command 102 there is none.
+    std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<LayerSet> mainLayerSet;
     std::unique_ptr<LayerSet> rightClickLayerSet;
     std::unique_ptr<Surface> screenSurface;
@@ -80,6 +87,13 @@ public:
     CrtRandom random;
     // Created by StartScript, once everything above exists.
     std::unique_ptr<ScriptVm> vm;
+
+    // Made by the scripts' commands: the channel records and, for each channel, the number of
+    // the common int that holds its group's master volume (-1 at first), both as long as the
+    // sound manager's channel array (command 45); the extra packs sounds are found in (49, 50).
+    std::vector<SoundChannel> soundChannels;
+    std::vector<std::int32_t> channelVolumeVariables;
+    std::vector<std::unique_ptr<PackArchive>> packs;
 
     // The registers start-up clears in one block.
     std::string windowTitle; // Shift-JIS, at most 127 bytes

@@ -34,6 +34,8 @@ std::string engineHelpText() {
            "  --headless         run without a window, on a virtual clock\n"
            "  --input FILE       headless: the input script (clicks, keys, answers)\n"
            "  --tick-ms N        headless: virtual milliseconds per main-loop pass (default 1)\n"
+           "  --audio-out FILE   headless: record the sound of the whole run as a WAV file\n"
+           "                     (44100 Hz, 16-bit stereo)\n"
            "  --quit-after MS    end the program after MS milliseconds of engine time, as the\n"
            "                     game's own quit does (no confirmation)\n"
            "  --trace            print one line per engine state change (each command as it\n"
@@ -107,6 +109,10 @@ OptionsResult parseOptions(std::span<const std::string_view> args) {
             if (!value(v) || v.empty())
                 return fail("--input needs a file name");
             o.inputFile = std::filesystem::path(std::string(v));
+        } else if (name == "--audio-out") {
+            if (!value(v) || v.empty())
+                return fail("--audio-out needs a file name");
+            o.audioOutFile = std::filesystem::path(std::string(v));
         } else if (name == "--name") {
             if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
                 return fail("--name needs the base name of the game's pack (no directory)");
@@ -140,6 +146,8 @@ OptionsResult parseOptions(std::span<const std::string_view> args) {
     }
     if (!o.headless && o.inputFile)
         return fail("--input needs --headless (a window takes its input from the player)");
+    if (!o.headless && o.audioOutFile)
+        return fail("--audio-out needs --headless (a window plays its sound on the sound device)");
     if (!o.headless && tickGiven)
         return fail("--tick-ms needs --headless (a window runs on the real clock)");
     result.ok = true;

@@ -13,6 +13,7 @@ namespace vura {
 struct Options {
     bool headless = false;
     std::optional<std::filesystem::path> inputFile;
+    std::optional<std::filesystem::path> audioOutFile; // --audio-out: the headless recording
     std::uint32_t tickMs = 1;
     std::optional<std::uint32_t> quitAfterMs;
     bool trace = false;

@@ -84,6 +84,8 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
     if (options.headless) {
         headless.tickMs = options.tickMs;
         headless.log = &err;
+        if (options.audioOutFile)
+            headless.audioOut = *options.audioOutFile;
         if (options.inputFile) {
             std::string text;
             if (!readFile(*options.inputFile, text)) {
@@ -109,10 +111,16 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
     }
 
     std::unique_ptr<Platform> platform;
-    if (options.headless)
-        platform = std::make_unique<HeadlessPlatform>(std::move(headless));
-    else
+    if (options.headless) {
+        // The recording is created only now, once this copy holds the lock, so a second copy
+        // cannot empty the file of the one already running.
+        auto headlessPlatform = std::make_unique<HeadlessPlatform>(std::move(headless));
+        if (!headlessPlatform->audioOutError().empty())
+            return kExitUsage; // the platform has said why on err, its log
+        platform = std::move(headlessPlatform);
+    } else {
         platform = std::make_unique<SdlPlatform>(SdlConfig{options.scale});
+    }
 
     EngineConfig config;
     config.gameDirectory = gameDirectory;

@@ -77,6 +77,19 @@ std::string stateDumpJson(const Engine& engine) {
     writeArray(out, m.commonInts, number);
     out << ",\n  \"commonFlags\": ";
     writeArray(out, m.commonFlags, number);
+    // The sound channels as the scripts set them: what each last loaded, from which pack, and
+    // how loud.
+    out << ",\n  \"soundChannels\": [";
+    for (std::size_t i = 0; i < engine.soundChannels.size(); ++i) {
+        const SoundChannel& c = engine.soundChannels[i];
+        out << (i ? ", " : "") << "{\"name\": ";
+        writeJsonString(out, c.name);
+        out << ", \"pack\": " << c.pack << ", \"volumePercent\": " << c.volumePercent
+            << ", \"volumeVariable\": "
+            << (i < engine.channelVolumeVariables.size() ? engine.channelVolumeVariables[i] : -1)
+            << ", \"streaming\": " << (c.streaming ? "true" : "false") << '}';
+    }
+    out << ']';
     out << ",\n  \"stack\": [";
     for (int i = 0; i <= m.top; ++i) {
         out << (i ? ", " : "") << "{\"type\": " << m.valueStack[i].type

@@ -2,6 +2,7 @@
 
 #include "core/sjis.hpp"
 #include "platform/pixel_convert.hpp"
+#include "platform/wav_file_writer.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -46,9 +47,69 @@ std::string formatMessageBoxLine(const ShownMessageBox& box) {
            answerWord(box.answer);
 }
 
-HeadlessPlatform::HeadlessPlatform(HeadlessConfig config) : config_(std::move(config)) {
+struct HeadlessPlatform::AudioLink {
+    AudioSource* source = nullptr; // null once the output is gone
+};
+
+// Detaches its source when destroyed; the recording then goes on with silence. The link keeps
+// this safe whichever of the output and the platform goes first.
+class HeadlessPlatform::Output final : public AudioOutput {
+public:
+    explicit Output(std::shared_ptr<AudioLink> link) : link_(std::move(link)) {}
+    ~Output() override { link_->source = nullptr; }
+
+private:
+    std::shared_ptr<AudioLink> link_;
+};
+
+HeadlessPlatform::HeadlessPlatform(HeadlessConfig config)
+    : config_(std::move(config)), audioLink_(std::make_shared<AudioLink>()) {
     if (config_.tickMs == 0)
         config_.tickMs = 1;
+    if (!config_.audioOut.empty()) {
+        wav_ = std::make_unique<WavFileWriter>();
+        if (!wav_->open(config_.audioOut, kAudioOutputRate, kAudioOutputChannels))
+            audioFileFailed();
+    }
+}
+
+HeadlessPlatform::~HeadlessPlatform() {
+    audioLink_->source = nullptr;
+    if (wav_ && wav_->isOpen() && !wav_->close())
+        audioFileFailed();
+}
+
+void HeadlessPlatform::audioFileFailed() {
+    if (!audioOutError_.empty())
+        return;
+    audioOutError_ = wav_->error();
+    log() << "vura: sound recording: " << audioOutError_ << '\n' << std::flush;
+}
+
+// Brings the frames produced up to the clock. The count comes from the total elapsed time, so
+// ticks that are not whole numbers of frames (1 ms is 44.1) never make the sound drift.
+void HeadlessPlatform::produceAudio() {
+    const std::uint64_t target = elapsedMs_ * kAudioOutputRate / 1000;
+    const bool toFile = wav_ && wav_->isOpen() && !wav_->failed();
+    const bool keep = config_.keepAudio;
+    while (audioFrames_ < target) {
+        const std::size_t frames = static_cast<std::size_t>(
+            std::min<std::uint64_t>(target - audioFrames_, kAudioChunkFrames));
+        const std::size_t samples = frames * kAudioOutputChannels;
+        AudioSource* source = audioLink_->source;
+        if (source || toFile || keep) {
+            mixBuffer_.assign(samples, 0);
+            // Pulled even when nothing is recorded: the source's own state (play positions,
+            // notifications) moves with the frames it gives.
+            if (source)
+                source->mixAudio(mixBuffer_.data(), frames, true);
+            if (toFile && !wav_->failed() && !wav_->write(mixBuffer_.data(), samples))
+                audioFileFailed();
+            if (keep)
+                recordedAudio_.insert(recordedAudio_.end(), mixBuffer_.begin(), mixBuffer_.end());
+        }
+        audioFrames_ += frames;
+    }
 }
 
 std::ostream& HeadlessPlatform::log() const {
@@ -135,8 +196,10 @@ void HeadlessPlatform::destroyMainWindow() {
 }
 
 bool HeadlessPlatform::pumpEvents(WindowEventHandler& handler) {
-    if (!firstPump_)
+    if (!firstPump_) {
         elapsedMs_ += config_.tickMs;
+        produceAudio();
+    }
     firstPump_ = false;
     devices_.beginBatch();
     const auto& events = config_.script.events;
@@ -227,6 +290,13 @@ MessageBoxAnswer HeadlessPlatform::messageBox(BoxOwner /*owner*/, std::string_vi
 void HeadlessPlatform::shellOpen(std::string_view target) {
     shellRequests_.emplace_back(target);
     log() << "shellopen: " << target << '\n' << std::flush;
+}
+
+std::unique_ptr<AudioOutput> HeadlessPlatform::openAudio(AudioSource& source) {
+    if (audioLink_->source)
+        return nullptr; // one output at a time
+    audioLink_->source = &source;
+    return std::make_unique<Output>(audioLink_);
 }
 
 } // namespace vura

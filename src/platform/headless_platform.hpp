@@ -1,8 +1,8 @@
 #pragma once
 // The headless backend: no window, a virtual clock that advances by a fixed step per main-loop
 // pass, input from an input script, message boxes written to a log and answered from the
-// script, and the screen kept in memory. The same game, script and options always give the
-// same run.
+// script, the screen kept in memory, and the sound mixed as the virtual clock advances into an
+// optional WAV file and memory. The same game, script and options always give the same run.
 
 #include "platform/device_state.hpp"
 #include "platform/input_script.hpp"
@@ -10,7 +10,9 @@
 
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,10 @@ struct HeadlessConfig {
     std::int64_t calendarStart = 978307200; // 2001-01-01 00:00:00
     InputScript script;
     std::ostream* log = nullptr; // message boxes and shell requests; standard error when null
+    // The sound of the whole run, from the platform's construction, is written to this WAV file
+    // (44100 Hz, stereo, 16 bits) when it is set, and kept in memory when keepAudio is.
+    std::filesystem::path audioOut;
+    bool keepAudio = false;
 };
 
 // One message box as it was shown and answered.
@@ -31,9 +37,15 @@ struct ShownMessageBox {
     MessageBoxAnswer answer = MessageBoxAnswer::Ok;
 };
 
+class WavFileWriter;
+
 class HeadlessPlatform final : public Platform {
 public:
     explicit HeadlessPlatform(HeadlessConfig config = {});
+    HeadlessPlatform(const HeadlessPlatform&) = delete;
+    HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+    // Finishes the WAV file (its sizes are written then).
+    ~HeadlessPlatform() override;
 
     // The virtual clock: the millisecond clock starts at kClockStartMs, as if the machine had
     // been up for a while, and the counter runs at 10 MHz in step with it.
@@ -62,6 +74,7 @@ public:
     MessageBoxAnswer messageBox(BoxOwner owner, std::string_view textSjis,
                                 std::string_view captionSjis, MessageBoxButtons buttons) override;
     void shellOpen(std::string_view target) override;
+    std::unique_ptr<AudioOutput> openAudio(AudioSource& source) override;
 
     // What a test or a tool can look at.
     std::uint64_t elapsedMs() const { return elapsedMs_; }
@@ -81,8 +94,25 @@ public:
     // Blue, green and red of one presented pixel.
     std::uint32_t screenPixel(int x, int y) const;
 
+    // The sound: each advance of the clock produces exactly the frames of the time it advanced
+    // (frames so far = elapsed ms x 44100 / 1000), pulled from the open output's source or
+    // silent while none is open. Frames produced so far, counted with or without recording:
+    std::uint64_t audioFrames() const { return audioFrames_; }
+    // With keepAudio: every frame so far, interleaved, left first. Empty otherwise.
+    const std::vector<std::int16_t>& recordedAudio() const { return recordedAudio_; }
+    // Why the WAV file could not be created or written, empty while it is fine (or not asked
+    // for). Reported on the log once as well.
+    const std::string& audioOutError() const { return audioOutError_; }
+
+    // Frames pulled from the source at most at once.
+    static constexpr std::size_t kAudioChunkFrames = 4096;
+
 private:
+    struct AudioLink; // the source of the open output, shared by the output and the platform
+    class Output;
     std::ostream& log() const;
+    void produceAudio();
+    void audioFileFailed();
 
     HeadlessConfig config_;
     std::uint64_t elapsedMs_ = 0;
@@ -104,6 +134,12 @@ private:
     std::vector<std::uint8_t> screen_;
     std::vector<ShownMessageBox> boxes_;
     std::vector<std::string> shellRequests_;
+    std::shared_ptr<AudioLink> audioLink_;
+    std::unique_ptr<WavFileWriter> wav_;
+    std::uint64_t audioFrames_ = 0;
+    std::vector<std::int16_t> recordedAudio_;
+    std::vector<std::int16_t> mixBuffer_;
+    std::string audioOutError_;
 };
 
 // A message box as the headless log shows it: "messagebox: <caption>: <text> -> <answer>", in

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,6 +80,29 @@ public:
     virtual void OnPaint() = 0; // the window needs its picture again
 };
 
+// Sound output runs at one fixed format: 44100 frames a second, each a signed 16-bit left and
+// right sample.
+inline constexpr int kAudioOutputRate = 44100;
+inline constexpr int kAudioOutputChannels = 2;
+
+// What the sound output pulls its frames from: the engine's mixer.
+class AudioSource {
+public:
+    virtual ~AudioSource() = default;
+    // Writes `frames` frames (2 x frames samples, left first) to `out`. The real backend calls
+    // this from its own sound thread as the device asks for more; the headless backend calls it
+    // on the main thread as its virtual clock advances, with `deterministic` set: the source may
+    // then wait for its own helper threads, so that every run gives the same sound.
+    virtual void mixAudio(std::int16_t* out, std::size_t frames, bool deterministic) = 0;
+};
+
+// An open sound output. It pulls from its source until it is destroyed; once the destructor
+// has returned, the source is never called again.
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+};
+
 // Breaks a calendar time down in the local time zone, or in UTC.
 LocalTime brokenDownTime(std::int64_t calendarTime, bool local);
 
@@ -117,6 +141,10 @@ public:
                                         MessageBoxButtons buttons) = 0;
     // Opens a file or an address with the desktop's default program.
     virtual void shellOpen(std::string_view target) = 0;
+
+    // Starts the sound output, pulling from `source` (kAudioOutputRate, stereo, 16 bits).
+    // Null when no output can be opened. At most one output is open at a time.
+    virtual std::unique_ptr<AudioOutput> openAudio(AudioSource& source) = 0;
 };
 
 } // namespace vura

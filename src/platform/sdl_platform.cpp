@@ -123,7 +123,58 @@ int buttonIndexOf(std::uint8_t sdlButton) {
     }
 }
 
+// The sound device's thread asks for more frames here.
+void SDLCALL pullAudio(void* userdata, Uint8* stream, int len) {
+    auto* source = static_cast<AudioSource*>(userdata);
+    std::size_t frames =
+        static_cast<std::size_t>(len) / (sizeof(std::int16_t) * kAudioOutputChannels);
+    source->mixAudio(reinterpret_cast<std::int16_t*>(stream), frames, false);
+}
+
+// The default output device at our format, 1024-frame buffers (23 ms), paused; 0 on failure.
+SDL_AudioDeviceID openDefaultAudioDevice(AudioSource& source) {
+    SDL_AudioSpec want{};
+    want.freq = kAudioOutputRate;
+    want.format = AUDIO_S16SYS;
+    want.channels = kAudioOutputChannels;
+    want.samples = 1024;
+    want.callback = pullAudio;
+    want.userdata = &source;
+    SDL_AudioSpec have{};
+    // No changes allowed: when the device runs at another rate or format, SDL converts, and the
+    // callback always sees 44100 Hz 16-bit stereo.
+    return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+}
+
 } // namespace
+
+// The open device and whether opening it started SDL's audio subsystem. close() may be called
+// twice: by the output's destructor and by the platform's, whichever comes first.
+struct SdlPlatform::AudioDevice {
+    SDL_AudioDeviceID id = 0;
+    bool startedSubsystem = false;
+
+    void close() {
+        if (id != 0) {
+            // Waits for a callback in progress; none comes after.
+            SDL_CloseAudioDevice(id);
+            id = 0;
+        }
+        if (startedSubsystem) {
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            startedSubsystem = false;
+        }
+    }
+};
+
+class SdlPlatform::Output final : public AudioOutput {
+public:
+    explicit Output(std::shared_ptr<AudioDevice> device) : device_(std::move(device)) {}
+    ~Output() override { device_->close(); }
+
+private:
+    std::shared_ptr<AudioDevice> device_;
+};
 
 SdlPlatform::SdlPlatform(SdlConfig config) : config_(config) {
     if (config_.scale < 1)
@@ -131,6 +182,9 @@ SdlPlatform::SdlPlatform(SdlConfig config) : config_(config) {
 }
 
 SdlPlatform::~SdlPlatform() {
+    // An output still open stops pulling before SDL shuts down under it.
+    if (audio_)
+        audio_->close();
     destroyMainWindow();
     if (videoReady_)
         SDL_Quit();
@@ -485,6 +539,43 @@ std::uint64_t SdlPlatform::nativeWindowId() const {
         return static_cast<std::uint64_t>(info.info.x11.window);
 #endif
     return 0;
+}
+
+std::unique_ptr<AudioOutput> SdlPlatform::openAudio(AudioSource& source) {
+    if (audio_ && audio_->id != 0)
+        return nullptr; // one output at a time
+    auto device = std::make_shared<AudioDevice>();
+    if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
+        device->startedSubsystem = true;
+    if (SDL_WasInit(SDL_INIT_AUDIO) != 0)
+        device->id = openDefaultAudioDevice(source);
+    if (device->id == 0) {
+        // Servers and containers often have no sound device. SDL's dummy driver then takes the
+        // frames and drops them, pulling at the device's pace, so the game's sound (and whatever
+        // waits for it to end) keeps real time.
+        std::cerr << "vura: no sound device (" << SDL_GetError() << "); playing silently\n";
+        if (SDL_WasInit(SDL_INIT_AUDIO) != 0) {
+            // Replaces the running driver; the subsystem stays started as it was.
+            if (SDL_AudioInit("dummy") == 0)
+                device->id = openDefaultAudioDevice(source);
+        } else {
+            // No driver started at all: start the subsystem with the dummy driver, which the
+            // hint chooses over SDL_AUDIODRIVER too while it is set with this priority.
+            SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+            if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
+                device->startedSubsystem = true;
+                device->id = openDefaultAudioDevice(source);
+            }
+            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        }
+    }
+    if (device->id == 0) {
+        device->close();
+        return nullptr;
+    }
+    SDL_PauseAudioDevice(device->id, 0);
+    audio_ = device;
+    return std::make_unique<Output>(std::move(device));
 }
 
 } // namespace vura

@@ -1,11 +1,13 @@
 #pragma once
-// The SDL2 backend: a real window drawn through an SDL renderer, input from SDL's events, the
-// system's clocks. This header does not include SDL; only sdl_platform.cpp does.
+// The SDL2 backend: a real window drawn through an SDL renderer, input from SDL's events, sound
+// through SDL's audio device, the system's clocks. This header does not include SDL; only
+// sdl_platform.cpp does.
 
 #include "platform/device_state.hpp"
 #include "platform/platform.hpp"
 
 #include <cstdint>
+#include <memory>
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -45,12 +47,16 @@ public:
     MessageBoxAnswer messageBox(BoxOwner owner, std::string_view textSjis,
                                 std::string_view captionSjis, MessageBoxButtons buttons) override;
     void shellOpen(std::string_view target) override;
+    std::unique_ptr<AudioOutput> openAudio(AudioSource& source) override;
 
     // The X11 window id of the main window (0 without one or on another window system), for
     // tests that look at the window from outside.
     std::uint64_t nativeWindowId() const;
 
 private:
+    struct AudioDevice; // the open sound device, shared by the output and the platform
+    class Output;
+
     void handleEvent(const SDL_Event& event, WindowEventHandler& handler);
     void renderFrame();
     void updateScaleMode();
@@ -65,6 +71,7 @@ private:
     bool focused_ = false;
     bool quitPosted_ = false;
     DeviceState devices_;
+    std::shared_ptr<AudioDevice> audio_;
 };
 
 } // namespace vura

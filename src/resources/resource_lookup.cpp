@@ -1,5 +1,7 @@
 #include "resources/resource_lookup.hpp"
 
+#include "audio/sound_buffer.hpp"
+#include "audio/sound_commands.hpp"
 #include "core/engine.hpp"
 #include "core/script_file.hpp"
 #include "core/script_vm.hpp"
@@ -176,6 +178,56 @@ bool LoadPicture(Engine& engine, std::string_view nameSjis, Surface& target) {
     bool ok = png ? loadPng(target, file, warnings) : target.loadBmp(file);
     std::fclose(file);
     return ok;
+}
+
+namespace {
+
+bool loadPackedSound(Engine& engine, PackArchive& pack, SoundBuffer& buffer, bool streaming) {
+    const PackEntry& entry = *pack.CurrentEntry();
+    if (entry.type == kPackOgg) {
+        PackStream stream(pack, 0);
+        if (!stream.ok())
+            return false;
+        if (streaming) {
+            engine.platform.messageBox(BoxOwner::MainWindow,
+                                       sjis("Packfile中のOggのストリーミング再生はできません"),
+                                       "err", MessageBoxButtons::Ok);
+            return false;
+        }
+        return buffer.loadOggStream(pack.stream(), entry.size);
+    }
+    // The WAV readers seek to the entry themselves, except at offset 0, where they read from
+    // where the handle stands; the seek makes that the entry's first byte too.
+    PackStream stream(pack, 1);
+    if (!stream.ok())
+        return false;
+    // A stream takes the pack's handle for good: the buffer closes it when it is emptied, and
+    // the pack, holding none, opens its data file anew for the next sound. Nothing else ever
+    // closes that handle.
+    if (streaming)
+        return buffer.streamWaveHandle(pack.releaseHandle(), entry.offset);
+    return buffer.loadWaveHandle(pack.handle(), entry.offset);
+}
+
+} // namespace
+
+bool LoadSound(Engine& engine, std::string_view nameSjis, int channel) {
+    SoundChannel* record = FindSoundChannel(engine, channel);
+    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    if (!record || !buffer)
+        return false;
+    std::optional<FoundResource> found =
+        FindResource(engine, ResourceKind::Sound, nameSjis, ChannelPack(engine, record->pack));
+    if (!found)
+        return false;
+    if (found->pack)
+        return loadPackedSound(engine, *found->pack, *buffer, record->streaming);
+    bool ogg = sjisToUpper(found->file.extension().string()) == ".OGG";
+    if (ogg)
+        return record->streaming ? buffer->streamOggFile(found->file)
+                                 : buffer->loadOggFile(found->file);
+    return record->streaming ? buffer->streamWaveFile(found->file)
+                             : buffer->loadWaveFile(found->file);
 }
 
 std::string detectPackBaseName(const std::filesystem::path& gameDirectory) {

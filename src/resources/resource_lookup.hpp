@@ -63,6 +63,13 @@ bool LoadNecemem(Engine& engine);
 // its own; callers add theirs.
 bool LoadPicture(Engine& engine, std::string_view nameSjis, Surface& target);
 
+// Finds a sound (N.OGG, then N.WAV beside the game; the channel's pack when it is present,
+// whichever of its Ogg and WAV entries of the name comes first; snd/) and loads it into the
+// channel's buffer: whole, or streamed when the channel streams. A packed Ogg cannot be streamed:
+// that is refused with a message. A channel outside the tables, or no sound device, fails without a
+// message; so does a file that is found but cannot be read. Callers add their own message.
+bool LoadSound(Engine& engine, std::string_view nameSjis, int channel);
+
 // The base name of the game's single pack: the one "*.lst" in the directory whose data file
 // exists beside it. Empty when there is none or more than one.
 std::string detectPackBaseName(const std::filesystem::path& gameDirectory);

@@ -118,6 +118,7 @@ TEST(WaveReader, VolumeToMillibels) {
     EXPECT_EQ(VolumeToMillibels(10, 100), -2000);
     EXPECT_EQ(VolumeToMillibels(1, 100), -4000);
     EXPECT_GT(VolumeToMillibels(150, 100), 0);
+    EXPECT_EQ(VolumeToMillibels(-5, 100), -10000) << "below nothing is silence, not a NaN";
 }
 
 } // namespace

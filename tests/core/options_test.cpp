@@ -13,8 +13,9 @@ OptionsResult parse(std::vector<std::string_view> args) {
 }
 
 TEST(Options, EveryOptionInBothSpellings) {
-    OptionsResult r = parse({"--headless", "--input", "in.txt", "--tick-ms=5", "--quit-after",
-                             "2500", "--trace", "--scale=3", "--fullscreen", "game"});
+    OptionsResult r =
+        parse({"--headless", "--input", "in.txt", "--tick-ms=5", "--quit-after", "2500", "--trace",
+               "--scale=3", "--fullscreen", "--audio-out=a.wav", "game"});
     ASSERT_TRUE(r.ok) << r.error;
     const Options& o = r.options;
     EXPECT_TRUE(o.headless);
@@ -24,6 +25,7 @@ TEST(Options, EveryOptionInBothSpellings) {
     EXPECT_TRUE(o.trace);
     EXPECT_EQ(o.scale, 3);
     EXPECT_TRUE(o.fullScreen);
+    EXPECT_EQ(o.audioOutFile->string(), "a.wav");
     EXPECT_EQ(o.gameDirectory->string(), "game");
 }
 
@@ -58,6 +60,8 @@ TEST(Options, MistakesAreRefusedWithAReason) {
         {{"--quit-after", "-5"}, "--quit-after"},
         {{"--input", "a.txt"}, "--input needs --headless"},
         {{"--tick-ms", "2"}, "--tick-ms needs --headless"},
+        {{"--audio-out", "a.wav"}, "--audio-out needs --headless"},
+        {{"--headless", "--audio-out"}, "--audio-out needs a file name"},
         {{"--trace=yes"}, "takes no value"},
         {{"one", "two"}, "more than one game directory"},
     };
@@ -70,8 +74,9 @@ TEST(Options, MistakesAreRefusedWithAReason) {
 
 TEST(Options, HelpNamesEveryOption) {
     std::string help = engineHelpText();
-    for (const char* option : {"--headless", "--input", "--tick-ms", "--quit-after", "--trace",
-                               "--scale", "--fullscreen", "--help", "--version", "GAME_DIR"})
+    for (const char* option :
+         {"--headless", "--input", "--tick-ms", "--quit-after", "--trace", "--scale",
+          "--fullscreen", "--audio-out", "--help", "--version", "GAME_DIR"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -82,10 +82,10 @@ TEST_F(TickTest, DummyStatesComplain) {
 
 TEST_F(TickTest, UnbuiltCommandNamesItselfAndQuits) {
     start();
-    e().engineState = 48;
+    e().engineState = 101;
     h->pass();
     ASSERT_EQ(h->platform.messageBoxes().size(), 1u);
-    EXPECT_NE(h->platform.messageBoxes()[0].textUtf8.find("48 PlayDSB"), std::string::npos);
+    EXPECT_NE(h->platform.messageBoxes()[0].textUtf8.find("101 PlayAVI"), std::string::npos);
     EXPECT_EQ(e().engineState, 1);
     h->pass(); // state 1 destroys the window
     EXPECT_FALSE(h->platform.hasMainWindow());

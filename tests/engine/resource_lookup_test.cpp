@@ -1,12 +1,14 @@
 // Where scripts and the layout are found: beside the game, in its pack, in sqx/, and the
 // messages when they are nowhere.
 
+#include "audio/sound_buffer.hpp"
 #include "core/sjis.hpp"
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
 #include "pack_tool.hpp"
 #include "resources/resource_lookup.hpp"
 #include "script_asm.hpp"
+#include "support/sound_files.hpp"
 #include "support/test_game.hpp"
 
 #include <gtest/gtest.h>
@@ -224,6 +226,31 @@ TEST_F(LookupTest, APackedPictureIsStreamedAndTheStreamClosedOnEveryPath) {
     EXPECT_EQ(pack->stream(), nullptr);
     // With the pack present, grp/ is not consulted and nothing is said.
     EXPECT_FALSE(FindResource(e, ResourceKind::Picture, "ONLYGRP", pack));
+    EXPECT_EQ(run->boxes(), "");
+}
+
+TEST_F(LookupTest, LoadSoundPicksTheLoaderByExtensionAndTheStreamingFlag) {
+    game.layout();
+    game.script("INIT", "call InitSoundChannels(2)\ncall SetChannelStream(1, 1)\n" + storing(1));
+    // Told apart by their channel counts: the Ogg is stereo, the WAVs mono.
+    game.write("X.OGG", test::encodeOgg(2, 44100, test::testSignal(4410, 2, 44100)));
+    game.write("X.WAV", test::wav16(1, 44100, test::testSignal(4410, 1, 44100)));
+    game.write("snd/Y.WAV", test::wav16(1, 44100, test::testSignal(4410, 1, 44100)));
+    auto run = start();
+    Engine& e = *run->engine;
+    SoundBuffer& whole = *e.soundManager->channel(0);
+    SoundBuffer& streamed = *e.soundManager->channel(1);
+    ASSERT_TRUE(LoadSound(e, "x", 0));
+    EXPECT_EQ(whole.buffer->format().channels, 2);
+    EXPECT_FALSE(whole.streaming);
+    ASSERT_TRUE(LoadSound(e, "x", 1));
+    EXPECT_TRUE(streamed.streaming && streamed.oggSource);
+    ASSERT_TRUE(LoadSound(e, "y", 1));
+    EXPECT_TRUE(streamed.streaming && streamed.waveSource);
+    EXPECT_EQ(streamed.buffer->format().channels, 1);
+    // Channels outside the tables load nothing and say nothing.
+    EXPECT_FALSE(LoadSound(e, "x", 2));
+    EXPECT_FALSE(LoadSound(e, "x", -1));
     EXPECT_EQ(run->boxes(), "");
 }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -167,6 +169,50 @@ TEST(SdlWindow, PresentUploadsOnlyTheRectangleAskedFor) {
     EXPECT_EQ(XGetPixel(image, 99, 120) & 0xFFFFFF, 0u);
     EXPECT_EQ(XGetPixel(image, 120, 150) & 0xFFFFFF, 0u);
     XDestroyImage(image);
+}
+
+class CountingSource : public AudioSource {
+public:
+    void mixAudio(std::int16_t* out, std::size_t n, bool deterministic) override {
+        std::fill(out, out + 2 * n, std::int16_t{0});
+        frames += n;
+        if (deterministic)
+            sawDeterministic = true;
+    }
+    std::atomic<std::size_t> frames{0};
+    std::atomic<bool> sawDeterministic{false};
+};
+
+// Waits up to 2 s for the source to be pulled.
+bool pulled(CountingSource& source) {
+    for (int i = 0; i < 200 && source.frames == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return source.frames > 0;
+}
+
+TEST(SdlAudio, PullsInRealTimeAndStopsWhenDestroyed) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SdlPlatform platform;
+    CountingSource source;
+    auto output = platform.openAudio(source);
+    ASSERT_NE(output, nullptr);
+    CountingSource other;
+    EXPECT_EQ(platform.openAudio(other), nullptr);
+    ASSERT_TRUE(pulled(source));
+    EXPECT_EQ(source.frames % 1024, 0u); // whole 1024-frame buffers
+    EXPECT_FALSE(source.sawDeterministic);
+    output.reset();
+    std::size_t after = source.frames;
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(source.frames, after);
+
+    // Without any usable driver the output falls back to the dummy one and still pulls.
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    CountingSource fallback;
+    output = platform.openAudio(fallback);
+    ::unsetenv("SDL_AUDIODRIVER");
+    ASSERT_NE(output, nullptr);
+    EXPECT_TRUE(pulled(fallback));
 }
 
 } // namespace

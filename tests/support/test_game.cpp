@@ -40,8 +40,9 @@ void TestGame::picture(const std::string& name, int w, int h, std::uint8_t blue,
 }
 
 GameRun::GameRun(const TestGame& game, const std::string& inputScript, std::uint32_t tickMs,
-                 std::int64_t calendarStart) {
+                 std::int64_t calendarStart, bool keepAudio) {
     HeadlessConfig config;
+    config.keepAudio = keepAudio;
     config.tickMs = tickMs;
     config.log = &log;
     config.calendarStart = calendarStart;

@@ -44,8 +44,10 @@ public:
 // An engine started on a TestGame: InitEngine and StartScript done in start().
 class GameRun {
 public:
+    // With keepAudio the platform keeps every frame of sound it mixed (recordedAudio()).
     explicit GameRun(const TestGame& game, const std::string& inputScript = "",
-                     std::uint32_t tickMs = 1, std::int64_t calendarStart = 978307200);
+                     std::uint32_t tickMs = 1, std::int64_t calendarStart = 978307200,
+                     bool keepAudio = false);
 
     bool start();
     // One pass of the main loop; true when the quit was seen.
