@@ -12,11 +12,12 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO   := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_GEN := -G Ninja
 
-.PHONY: run test deps build build-asan test-release test-asan bench fuzz format clean help
+.PHONY: run test deps build build-asan build-tsan test-release test-asan test-tsan bench fuzz format clean help
 
 help:
 	@echo "make run    build the engine (Release, build/) and start it on the bundled demo"
-	@echo "make test   build and run the whole test suite in build/ and again in build-asan/"
+	@echo "make test   build and run the whole test suite in build/ and again in build-asan/,"
+	@echo "            and the sound tests under ThreadSanitizer in build-tsan/"
 	@echo "make bench  build and run the benchmarks"
 	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
 	@echo "make format reformat the sources with clang-format"
@@ -37,11 +38,18 @@ build/build.ninja: | deps
 build-asan/build.ninja: | deps
 	cmake -S . -B build-asan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_SANITIZE=ON
 
+# Only the sound tests, whose stream threads share buffers with the mixer.
+build-tsan/build.ninja: | deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_TSAN=ON
+
 build: deps build/build.ninja
 	cmake --build build -j $(JOBS)
 
 build-asan: deps build-asan/build.ninja
 	cmake --build build-asan -j $(JOBS)
+
+build-tsan: deps build-tsan/build.ninja
+	cmake --build build-tsan -j $(JOBS) --target vura-audio-tests
 
 run: build
 	./build/vura
@@ -52,8 +60,11 @@ test-release: build
 test-asan: build-asan
 	cd build-asan && ctest --output-on-failure -j $(JOBS)
 
-# The sanitizer tree runs after the release tree, so the last lines are its ctest summary.
-test: test-release test-asan
+test-tsan: build-tsan
+	cd build-tsan && ctest --output-on-failure -j $(JOBS)
+
+# The address sanitizer tree runs last, so the last lines are the whole suite's ctest summary.
+test: test-release test-tsan test-asan
 
 bench: build
 	./build/bench/vura-bench
@@ -70,4 +81,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.hpp')
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz

@@ -289,6 +289,11 @@ void StreamEvents::threadFinished() {
     changed_.notify_all();
 }
 
+bool StreamEvents::threadAlive() {
+    std::lock_guard lock(mutex_);
+    return threadAlive_;
+}
+
 void StreamEvents::waitUntilIdle() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] {

@@ -70,6 +70,8 @@ public:
     // Returns once the thread is waiting with no event signalled, or has finished, or never
     // started: whatever a signal woke it for has been done.
     void waitUntilIdle();
+    // Whether the thread has started and not yet finished.
+    bool threadAlive();
 
 private:
     std::mutex mutex_;
