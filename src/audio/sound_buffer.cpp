@@ -244,6 +244,9 @@ bool SoundBuffer::startStream(bool loopPlay) {
         buffer->stop();
         return false;
     }
+    // The second half is filled before this returns, so what is heard first never depends on
+    // how soon the thread ran.
+    events->waitUntilIdle();
     return true;
 }
 

@@ -370,7 +370,8 @@ std::uint32_t DeviceBuffer::position() const {
 
 bool DeviceBuffer::setPosition(std::uint32_t offset) {
     std::lock_guard guard(device_.mutex_);
-    if (offset >= size())
+    // A partial frame at the end is never played, so it is no place to start from either.
+    if (offset >= size() - size() % format_.blockAlign)
         return false;
     position_ = offset - offset % format_.blockAlign;
     resamplerPrimed_ = false;

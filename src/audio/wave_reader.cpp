@@ -128,6 +128,7 @@ bool WaveReader::findData() {
         return false;
     dataStart_ = start;
     dataSize_ = size;
+    cache_.clear();
     remaining_ = size;
     return ::lseek(fd_, static_cast<off_t>(start), SEEK_SET) >= 0;
 }
@@ -144,26 +145,54 @@ bool WaveReader::read(std::uint32_t count, std::uint8_t* dest) {
     return true;
 }
 
+std::uint32_t WaveReader::loopBytes() const {
+    // A stream plays whole frames only: a partial frame at the end of the data is left out of
+    // the loop, so the channels never swap at the join.
+    std::uint32_t align = format_.size() >= 14 ? (format_[12] | (format_[13] << 8)) : 1;
+    if (align == 0)
+        align = 1;
+    return dataSize_ - dataSize_ % align;
+}
+
 bool WaveReader::readWrapping(std::uint32_t count, std::uint8_t* dest) {
-    if (dataSize_ == 0) {
+    const std::uint32_t loop = loopBytes();
+    wrapped = false;
+    if (loop == 0) {
         // Nothing to play: silence, and the end is reached at once, so a stream played once
         // stops instead of playing silence for ever.
         std::memset(dest, 0, count);
         wrapped = true;
         return true;
     }
-    wrapped = false;
-    // Data shorter than one read wraps as often as it takes.
-    while (count > remaining_) {
-        std::uint32_t left = remaining_;
-        if (!read(left, dest))
-            return false;
-        dest += left;
-        count -= left;
-        remaining_ = dataSize_;
-        wrapped = true;
+    // Data shorter than one read wraps as often as it takes; it is read once and then copied.
+    if (loop < count && cache_.size() != loop) {
+        cache_.resize(loop);
+        if (!readAt(dataStart_, cache_.data(), loop))
+            cache_.clear();
     }
-    return read(count, dest);
+    const std::uint32_t tail = dataSize_ - loop;
+    while (count > 0) {
+        std::uint32_t inside = remaining_ > tail ? remaining_ - tail : 0;
+        if (inside == 0) {
+            remaining_ = dataSize_;
+            wrapped = true;
+            continue;
+        }
+        std::uint32_t n = std::min(count, inside);
+        std::uint32_t offset = dataSize_ - remaining_;
+        if (cache_.size() == loop) {
+            std::memcpy(dest, cache_.data() + offset, n);
+        } else if (!readAt(dataStart_ + offset, dest, n)) {
+            // A read error ends the stream: the rest is silence and the end counts as reached.
+            std::memset(dest, 0, count);
+            wrapped = true;
+            return false;
+        }
+        dest += n;
+        count -= n;
+        remaining_ -= n;
+    }
+    return true;
 }
 
 void WaveReader::close() {
@@ -174,6 +203,7 @@ void WaveReader::close() {
     openedByName_ = false;
     riffStart_ = riffEnd_ = dataStart_ = 0;
     dataSize_ = remaining_ = 0;
+    cache_.clear();
     wrapped = false;
 }
 

@@ -29,7 +29,9 @@ public:
     // bytes): the next chunk of the file is never played. False on a read error.
     bool read(std::uint32_t count, std::uint8_t* dest);
     // The streaming read: at the end of the data it goes on from the data's start, as often as
-    // needed, and sets `wrapped`; a read that stays inside the data clears it.
+    // needed, and sets `wrapped`; a read that stays inside the data clears it. Only whole frames
+    // loop. Data of less than one frame, or a read error, gives silence and sets `wrapped`, so a
+    // stream played once comes to its end.
     bool readWrapping(std::uint32_t count, std::uint8_t* dest);
     // Frees the format block and closes the file when the reader opened it itself.
     void close();
@@ -41,6 +43,7 @@ public:
 
 private:
     bool readHeader();
+    std::uint32_t loopBytes() const;
     bool findChunk(const char id[4], std::int64_t& start, std::uint32_t& size);
     bool readAt(std::int64_t position, void* dest, std::size_t count);
     bool readExactly(void* dest, std::size_t count);
@@ -53,6 +56,7 @@ private:
     std::int64_t dataStart_ = 0;
     std::uint32_t dataSize_ = 0;
     std::uint32_t remaining_ = 0;
+    std::vector<std::uint8_t> cache_; // the whole data, when it is shorter than a streaming read
 };
 
 // A level from 0 to `full` as a buffer volume in hundredths of a decibel: 0 is -10000

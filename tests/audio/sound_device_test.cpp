@@ -107,6 +107,12 @@ TEST(SoundDevice, BufferCreationAndSettings) {
     b->unlock(lock);
     EXPECT_FALSE(b->lock(100, 1, lock));
     EXPECT_FALSE(b->lock(0, 101, lock));
+
+    // The partial frame at the end of a 16-bit stereo buffer is no place to play from.
+    auto odd = device.createBuffer(pcmFormatBlock(2, 22050, 16), 10);
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(odd->setPosition(7));
+    EXPECT_FALSE(odd->setPosition(8));
 }
 
 TEST(SoundDevice, FullVolumeIsSampleForSampleAndPlaysOnce) {

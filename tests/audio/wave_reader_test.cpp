@@ -92,23 +92,32 @@ TEST(WaveReader, AWavInsideAnArchiveIsReadFromItsOffsetThroughTheCallersHandle) 
 TEST(WaveReader, StreamingReadsWrapAtTheEndOfTheData) {
     TempDir dir;
     WaveReader r;
+    // Ten bytes of 4-byte frames: only the two whole frames loop, "ij" is never played.
     ASSERT_TRUE(r.openFile(
         dir.write("s.wav", riff("WAVE", chunk("fmt ", fmt()) + chunk("data", samples(10))))));
     ASSERT_TRUE(r.findData());
-    std::vector<std::uint8_t> out(6);
-    ASSERT_TRUE(r.readWrapping(6, out.data()));
+    auto next = [&r](std::uint32_t n) {
+        std::vector<std::uint8_t> out(n, 'X');
+        EXPECT_TRUE(r.readWrapping(n, out.data()));
+        return std::string(out.begin(), out.end());
+    };
+    EXPECT_EQ(next(6), "abcdef");
     EXPECT_FALSE(r.wrapped);
-    ASSERT_TRUE(r.readWrapping(6, out.data())); // the last 4 bytes, then the first 2
+    EXPECT_EQ(next(6), "ghabcd");
     EXPECT_TRUE(r.wrapped);
-    EXPECT_EQ(std::string(out.begin(), out.end()), "ghijab");
-    ASSERT_TRUE(r.readWrapping(6, out.data()));
+    EXPECT_EQ(next(4), "efgh");
     EXPECT_FALSE(r.wrapped);
-    EXPECT_EQ(std::string(out.begin(), out.end()), "cdefgh");
     // Data shorter than one read wraps as often as it takes.
-    std::vector<std::uint8_t> longer(25);
-    ASSERT_TRUE(r.readWrapping(25, longer.data()));
+    EXPECT_EQ(next(25), "abcdefghabcdefghabcdefgha");
     EXPECT_TRUE(r.wrapped);
-    EXPECT_EQ(std::string(longer.begin(), longer.end()), "ijabcdefghijabcdefghijabc");
+    EXPECT_EQ(next(3), "bcd");
+
+    // Less than one frame is silence that has reached its end.
+    ASSERT_TRUE(r.openFile(
+        dir.write("t.wav", riff("WAVE", chunk("fmt ", fmt()) + chunk("data", samples(3))))));
+    ASSERT_TRUE(r.findData());
+    EXPECT_EQ(next(5), std::string(5, '\0'));
+    EXPECT_TRUE(r.wrapped);
 }
 
 TEST(WaveReader, VolumeToMillibels) {
