@@ -5,6 +5,8 @@
 #include "core/sjis.hpp"
 #include "graphics/screen.hpp"
 #include "resources/resource_lookup.hpp"
+#include "text/font_system.hpp"
+#include "text/text_commands.hpp"
 
 #include <ostream>
 #include <system_error>
@@ -34,7 +36,8 @@ std::filesystem::path directoryWithSeparator(const std::filesystem::path& dir) {
 } // namespace
 
 Engine::Engine(Platform& p, EngineConfig c)
-    : platform(p), config(std::move(c)), commands(kCommandTable) {}
+    : platform(p), config(std::move(c)), animations{Animation(p), Animation(p)},
+      commands(kCommandTable) {}
 
 Engine::~Engine() {
     ShutdownEngine(*this);
@@ -71,6 +74,11 @@ bool InitEngine(Engine& engine) {
     engine.effectRunning = false;
     engine.scriptRunsDuringEffect = false;
     engine.windowsOnTop = false;
+    engine.effectVariable = 0;
+    engine.noWaitVariable = 0;
+    engine.skipAllVariable = 0;
+    engine.windowModeVariable = 0;
+    engine.rightClickEnabled = false;
     engine.savedCommandStack = {};
     engine.savedCommandTop = -1;
 
@@ -113,6 +121,11 @@ bool InitEngine(Engine& engine) {
                          engine.previousSurface.get());
     engine.appState->paintScreen = [&engine] { presentScreen(engine); };
 
+    engine.systemButtons = std::make_unique<SystemButtons>();
+    engine.messageLog = std::make_unique<MessageLog>();
+    if (!engine.config.fontFile.empty())
+        Fonts(engine); // a forced font that cannot be opened is reported at once
+
     engine.currentLayerSet = engine.mainLayerSet.get();
     engine.random.seed(static_cast<std::uint32_t>(engine.platform.calendarTime()));
     return true;
@@ -145,11 +158,15 @@ void ShowScriptLine(Engine& engine, int line) {
 void ShutdownEngine(Engine& engine) {
     if (engine.appState)
         engine.appState->paintScreen = nullptr;
+    engine.messageLog.reset();
     // A sound streamed out of an extra pack owns its own handle on the pack's data file, so the
     // packs go before the sound manager stops the streams.
     engine.packs.clear();
     engine.soundChannels.clear();
     engine.channelVolumeVariables.clear();
+    for (auto& window : engine.messageWindows)
+        Reset(*window);
+    engine.messageWindows.clear();
     engine.screenSurface.reset();
     engine.workSurface.reset();
     engine.previousSurface.reset();
@@ -166,6 +183,8 @@ void ShutdownEngine(Engine& engine) {
     engine.displayMode.reset(); // leaves full screen when it is on
     engine.defaultPack.reset();
     engine.systemInfo.reset();
+    engine.systemButtons.reset();
+    engine.fonts.reset();
     engine.appState.reset(); // destroys the window if it still exists
 }
 

@@ -15,6 +15,9 @@
 #include "platform/input_state.hpp"
 #include "platform/platform.hpp"
 #include "resources/pack_archive.hpp"
+#include "text/message_log.hpp"
+#include "text/message_window.hpp"
+#include "text/text_state.hpp"
 
 #include <array>
 #include <cstdint>
@@ -29,6 +32,7 @@
 
 namespace vura {
 
+class FontSystem;
 class SoundManager;
 
 inline constexpr const char* kInitialWindowTitle = "RO-VivereVirezo ver1.0";
@@ -45,6 +49,8 @@ struct EngineConfig {
     std::ostream* trace = nullptr; // one line per engine event when set
     // Tests replace the processor check to see the start-up refusal.
     std::function<bool()> processorCheck = processorHasVectorUnit;
+    // A font file every message window draws with, in place of the fonts matched by name.
+    std::filesystem::path fontFile;
 };
 
 // A command interrupted by a script, kept until the script returns.
@@ -84,6 +90,8 @@ public:
     std::unique_ptr<Surface> backdropSurface;
     std::unique_ptr<Surface> thumbnailSurface;
     LayerSet* currentLayerSet = nullptr;
+    std::unique_ptr<SystemButtons> systemButtons;
+    std::unique_ptr<MessageLog> messageLog;
     CrtRandom random;
     // Created by StartScript, once everything above exists.
     std::unique_ptr<ScriptVm> vm;
@@ -94,6 +102,13 @@ public:
     std::vector<SoundChannel> soundChannels;
     std::vector<std::int32_t> channelVolumeVariables;
     std::vector<std::unique_ptr<PackArchive>> packs;
+
+    // The message windows of command 29, and the fonts they draw with (opened at the first
+    // window, or at start-up when a font file is forced).
+    std::vector<std::unique_ptr<MessageWindow>> messageWindows;
+    std::unique_ptr<FontSystem> fonts;
+    // The click-wait mark and the choice cursor.
+    std::array<Animation, kAnimationCount> animations;
 
     // The registers start-up clears in one block.
     std::string windowTitle; // Shift-JIS, at most 127 bytes
@@ -115,6 +130,13 @@ public:
     // The number of the common int that switches transitions on (non-zero) or off; common
     // int 0 until a script names another.
     std::int32_t effectVariable = 0;
+    // The common ints that show whole pages at once (no-wait), let skipping pass unread text
+    // (skip-all) and hold the full-screen choice; the right button and Escape start the
+    // right-click process when rightClickEnabled.
+    std::int32_t noWaitVariable = 0;
+    std::int32_t skipAllVariable = 0;
+    std::int32_t windowModeVariable = 0;
+    bool rightClickEnabled = false;
 
     // The handlers the dispatcher calls; tests put in tables of their own.
     std::span<const CommandEntry> commands;

@@ -45,6 +45,8 @@ std::string engineHelpText() {
            "  --screenshot FILE  when the program ends, write the screen as a PNG picture\n"
            "  --dump-state FILE  when the program ends, for any reason, write the engine state\n"
            "                     and the script variables to FILE as JSON\n"
+           "  --font FILE        draw every message window's text with this font file\n"
+           "                     (TrueType or OpenType) instead of the fonts matched by name\n"
            "  --scale N          open the window at N times 640 x 480 (1 to 8)\n"
            "  --fullscreen       start in full screen\n"
            "  --help             show this help and exit\n"
@@ -113,6 +115,10 @@ OptionsResult parseOptions(std::span<const std::string_view> args) {
             if (!value(v) || v.empty())
                 return fail("--audio-out needs a file name");
             o.audioOutFile = std::filesystem::path(std::string(v));
+        } else if (name == "--font") {
+            if (!value(v) || v.empty())
+                return fail("--font needs a font file");
+            o.fontFile = std::filesystem::path(std::string(v));
         } else if (name == "--name") {
             if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
                 return fail("--name needs the base name of the game's pack (no directory)");

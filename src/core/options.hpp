@@ -21,7 +21,8 @@ struct Options {
     bool fullScreen = false;
     std::optional<std::filesystem::path> dumpStateFile;
     std::optional<std::filesystem::path> screenshotFile;
-    std::string packName; // --name: the base name of the game's default pack
+    std::string packName;           // --name: the base name of the game's default pack
+    std::filesystem::path fontFile; // --font: the one font every message window draws with
     std::optional<std::filesystem::path> gameDirectory;
     bool help = false;
     bool version = false;

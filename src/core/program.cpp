@@ -125,6 +125,7 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
     EngineConfig config;
     config.gameDirectory = gameDirectory;
     config.baseName = options.packName;
+    config.fontFile = options.fontFile;
     config.trace = options.trace ? &err : nullptr;
     Engine engine(*platform, std::move(config));
     // The state dump is written however the program ends.

@@ -110,6 +110,22 @@ void ScriptVm::WriteGameFlag(std::int32_t index, bool value) {
     gameFlags[index] = value ? 1 : 0;
 }
 
+bool ScriptVm::ReadCommonFlag(std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= commonFlags.size()) {
+        accessViolation();
+        return false;
+    }
+    return commonFlags[index] != 0;
+}
+
+void ScriptVm::WriteCommonFlag(std::int32_t index, bool value) {
+    if (index < 0 || static_cast<std::size_t>(index) >= commonFlags.size()) {
+        accessViolation();
+        return;
+    }
+    commonFlags[index] = value ? 1 : 0;
+}
+
 const std::string* ScriptVm::GameString(std::int32_t index) {
     if (index < 0 || static_cast<std::size_t>(index) >= gameStrings.size()) {
         accessViolation();

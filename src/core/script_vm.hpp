@@ -122,6 +122,8 @@ public:
     std::int32_t ReadCommonInt(std::int32_t index);
     void WriteGameInt(std::int32_t index, std::int32_t value);
     void WriteGameFlag(std::int32_t index, bool value);
+    bool ReadCommonFlag(std::int32_t index);
+    void WriteCommonFlag(std::int32_t index, bool value);
     // Replaces a game string with a copy of `length` bytes; 0 or less leaves it empty.
     void SetGameString(std::int32_t index, const char* bytes, std::int32_t length);
     const std::string* GameString(std::int32_t index);

@@ -90,6 +90,27 @@ std::string stateDumpJson(const Engine& engine) {
             << ", \"streaming\": " << (c.streaming ? "true" : "false") << '}';
     }
     out << ']';
+    // The message windows' pages as they stand, and the log of the pages that went by.
+    out << ",\n  \"messageWindows\": [";
+    for (std::size_t i = 0; i < engine.messageWindows.size(); ++i) {
+        const MessageWindow& w = *engine.messageWindows[i];
+        out << (i ? ", " : "") << "{\"pageText\": ";
+        writeJsonString(out, w.pageText);
+        out << ", \"voice\": ";
+        writeJsonString(out, w.voiceName);
+        out << '}';
+    }
+    out << ']';
+    out << ",\n  \"messageLogPages\": [";
+    if (engine.messageLog) {
+        const auto& pages = engine.messageLog->pages();
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            out << (i ? ", " : "") << "{\"window\": " << pages[i].window << ", \"text\": ";
+            writeJsonString(out, pages[i].text);
+            out << ", \"voices\": " << pages[i].voices.count << '}';
+        }
+    }
+    out << ']';
     out << ",\n  \"stack\": [";
     for (int i = 0; i <= m.top; ++i) {
         out << (i ? ", " : "") << "{\"type\": " << m.valueStack[i].type

@@ -9,8 +9,4 @@ bool RunTransitionStep(Engine& engine) {
     return stepTransitionOnce(*engine.currentLayerSet);
 }
 
-void RedrawWindowsOnTop(Engine& /*engine*/) {
-    // Message windows and the choice menu arrive with the text subsystem; nothing is on top yet.
-}
-
 } // namespace vura

@@ -15,7 +15,7 @@ OptionsResult parse(std::vector<std::string_view> args) {
 TEST(Options, EveryOptionInBothSpellings) {
     OptionsResult r =
         parse({"--headless", "--input", "in.txt", "--tick-ms=5", "--quit-after", "2500", "--trace",
-               "--scale=3", "--fullscreen", "--audio-out=a.wav", "game"});
+               "--scale=3", "--fullscreen", "--audio-out=a.wav", "--font", "f.ttf", "game"});
     ASSERT_TRUE(r.ok) << r.error;
     const Options& o = r.options;
     EXPECT_TRUE(o.headless);
@@ -26,6 +26,7 @@ TEST(Options, EveryOptionInBothSpellings) {
     EXPECT_EQ(o.scale, 3);
     EXPECT_TRUE(o.fullScreen);
     EXPECT_EQ(o.audioOutFile->string(), "a.wav");
+    EXPECT_EQ(o.fontFile.string(), "f.ttf");
     EXPECT_EQ(o.gameDirectory->string(), "game");
 }
 
@@ -76,7 +77,7 @@ TEST(Options, HelpNamesEveryOption) {
     std::string help = engineHelpText();
     for (const char* option :
          {"--headless", "--input", "--tick-ms", "--quit-after", "--trace", "--scale",
-          "--fullscreen", "--audio-out", "--help", "--version", "GAME_DIR"})
+          "--fullscreen", "--audio-out", "--font", "--help", "--version", "GAME_DIR"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 
