@@ -1,5 +1,6 @@
-; The vura demo game. It speaks through the window's caption for now; every part of the
-; engine that lands adds its scene here.
+; The vura demo game. Its first scenes speak through the window's caption; the text scene at
+; the end (STORY) speaks through message windows. Every part of the engine that lands adds its
+; scene here.
 
     call SetWindowTitle("vura デモ")
 
@@ -10,9 +11,10 @@
     Pop
 
     ; Layer 0 is drawn last, so it is on top: 0 the character, 1 a copy of her, 3 the
-    ; background. Mask 0 is her silhouette, mask 1 the rule of the rule crossfade.
+    ; background. Mask 0 is her silhouette, mask 1 the rule of the rule crossfade; the text
+    ; scene uses layer 2 and masks 2 and 3 as well.
     call SetLayerCount(4)
-    call SetMaskCount(2)
+    call SetMaskCount(4)
     call LoadMask(0, "chara_m")
     call LoadMask(1, "rule")
 
@@ -102,7 +104,7 @@ clicks:
     call SetWindowTitle("3秒待ちます (Ctrlで飛ばせます)")
     call WaitTimer(3000)
 
-    call SetWindowTitle("おしまい: クリックで終わります")
-    call WaitClick(0)
+    ; The text scene; its last line is the demo's goodbye.
+    call CallSQX("STORY")
     call StopDSB(0)
     End

@@ -1,5 +1,6 @@
 // Draws the demo game's pictures at build time, so the repository carries no binary files:
-// two backgrounds, a character with its mask, and a rule picture for the rule crossfade.
+// two backgrounds, a character with its mask, a rule picture for the rule crossfade, the frames
+// of the two message windows with their mask, and the click-wait mark's frames with theirs.
 
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <iostream>
+#include <utility>
 
 namespace {
 
@@ -41,6 +43,52 @@ double silhouette(int x, int y) {
     double body = std::max(std::abs(x - 150.0) - (70.0 + (y - 180.0) * 0.35), 180.0 - y);
     double inside = std::min(head, body);
     return std::clamp(0.5 - inside, 0.0, 1.0); // 1 inside, soft edge
+}
+
+// Signed distance in pixels from the centre of pixel (x, y) to the edge of a rectangle with
+// rounded corners: negative inside.
+double roundedBox(int x, int y, double left, double top, double width, double height,
+                  double radius) {
+    double qx = std::abs(x + 0.5 - (left + width / 2)) - (width / 2 - radius);
+    double qy = std::abs(y + 0.5 - (top + height / 2)) - (height / 2 - radius);
+    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) -
+           radius;
+}
+
+// The message windows' frames: the narrator's box at the top left, the character's along the
+// bottom. STORY.asm places the windows' text inside them.
+struct Box {
+    double left, top, width, height;
+};
+constexpr Box kWindowFrames[] = {{16, 16, 340, 300}, {16, 328, 608, 140}};
+constexpr double kFrameRadius = 10;
+constexpr double kBorder = 2.5;
+
+// The frame nearest to (x, y): its distance and how far down the frame the pixel lies (0 to 1).
+std::pair<double, double> nearestFrame(int x, int y) {
+    double best = 1e9, down = 0;
+    for (const Box& b : kWindowFrames) {
+        double d = roundedBox(x, y, b.left, b.top, b.width, b.height, kFrameRadius);
+        if (d < best)
+            best = d, down = std::clamp((y - b.top) / b.height, 0.0, 1.0);
+    }
+    return {best, down};
+}
+
+// The click-wait mark: four frames of 24 x 24 side by side, a diamond that hops up and lands
+// a little squashed.
+constexpr int kMarkSize = 24;
+constexpr double kMarkCentreY[4] = {15, 12, 10.5, 12};
+constexpr double kMarkHalfHeight[4] = {6.5, 8, 8.5, 8};
+constexpr double kMarkHalfWidth[4] = {7.5, 6, 5.5, 6};
+
+// Distance in pixels (roughly) from the diamond's edge in the frame holding column x.
+double markDistance(int x, int y) {
+    int frame = x / kMarkSize;
+    double dx = std::abs(x % kMarkSize + 0.5 - kMarkSize / 2.0);
+    double dy = std::abs(y + 0.5 - kMarkCentreY[frame]);
+    double a = kMarkHalfWidth[frame], b = kMarkHalfHeight[frame];
+    return (dx / a + dy / b - 1) * a * b / std::hypot(a, b);
 }
 
 } // namespace
@@ -91,6 +139,38 @@ int main(int argc, char** argv) {
     ok &= paint(out / "RULE.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
         r = g = b = 255 - std::min(255.0, std::hypot(x - 320.0, y - 240.0) * 0.64);
     });
+    // The message windows: a deep blue panel with a pale border; the mask lets the picture
+    // behind show through the panel's inside, so the windows look like tinted glass.
+    ok &= paint(out / "WINDOW.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
+        auto [d, down] = nearestFrame(x, y);
+        r = 14 + 14 * (1 - down);
+        g = 18 + 16 * (1 - down);
+        b = 44 + 30 * (1 - down);
+        if (d > -kBorder)
+            r = 196, g = 206, b = 236;
+        else if (d > -6 && d <= -5)
+            r = 70, g = 82, b = 130; // a thin inner line
+    });
+    ok &= paint(out / "WINDOW_M.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
+        auto [d, down] = nearestFrame(x, y);
+        double cover = std::clamp(0.5 - d, 0.0, 1.0);
+        double opacity = cover * (d > -kBorder ? 1.0 : 0.74);
+        r = g = b = 255 * (1 - opacity);
+    });
+    ok &= paint(out / "CLICKMARK.PNG", 4 * kMarkSize, kMarkSize,
+                [](int x, int y, double& r, double& g, double& b) {
+                    double d = markDistance(x, y);
+                    double t = (y - 2) / 20.0;
+                    r = 255;
+                    g = 246 - 60 * t;
+                    b = 210 - 130 * t;
+                    if (d > -1.2) // a darker rim keeps the mark apart from light pictures
+                        r = 150, g = 100, b = 40;
+                });
+    ok &= paint(out / "CLICKMARK_M.PNG", 4 * kMarkSize, kMarkSize,
+                [](int x, int y, double& r, double& g, double& b) {
+                    r = g = b = 255 * (1 - std::clamp(0.5 - markDistance(x, y), 0.0, 1.0));
+                });
     if (!ok) {
         std::cerr << "make_pictures: cannot write the pictures into " << out << '\n';
         return 1;

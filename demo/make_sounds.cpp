@@ -1,6 +1,7 @@
 // Makes the demo game's sounds at build time, so the repository carries no binary files:
 // BGM.OGG, sixteen bars of music that loop without a seam; SE_CLICK.WAV, a short click;
-// VOICE1.WAV, a voice singing the five vowels at 22050 Hz, so the mixer has a rate to convert.
+// VOICE1.WAV, a voice singing the five vowels at 22050 Hz, so the mixer has a rate to convert;
+// VOICE2.WAV, the character's spoken line in the text scene, a little under three seconds.
 // Everything is computed from fixed numbers: the same build gives the same bytes.
 
 #include <vorbis/vorbisenc.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <iostream>
 #include <numbers>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -182,20 +184,40 @@ std::vector<double> click(int rate) {
     return s;
 }
 
-// A voice singing a-i-u-e-o. Each harmonic of the glottal pulse (falling as 1/k) is shaped by
-// three formant resonances, cascaded as the vocal tract does; the formants glide between
-// vowels and the pitch rises a little and falls, with vibrato on the last vowel.
-std::vector<double> voice(int rate) {
-    struct Vowel {
-        double f1, f2, f3, length;
-    };
-    constexpr std::array<Vowel, 5> vowels = {{
-        {850, 1250, 2900, 0.28}, // a
-        {320, 2700, 3300, 0.24}, // i
-        {380, 1450, 2600, 0.24}, // u
-        {520, 2200, 2950, 0.26}, // e
-        {500, 880, 2750, 0.48},  // o
-    }};
+// One vowel of a voice: its three formants and how long it lasts. A vowel with `loud` 0 is a
+// pause between phrases.
+struct Vowel {
+    double f1, f2, f3, length;
+    double loud = 1;
+};
+
+constexpr Vowel vowelA(double length) {
+    return {850, 1250, 2900, length};
+}
+constexpr Vowel vowelI(double length) {
+    return {320, 2700, 3300, length};
+}
+constexpr Vowel vowelU(double length) {
+    return {380, 1450, 2600, length};
+}
+constexpr Vowel vowelE(double length) {
+    return {520, 2200, 2950, length};
+}
+constexpr Vowel vowelO(double length) {
+    return {500, 880, 2750, length};
+}
+constexpr Vowel pause(double length) {
+    return {500, 1500, 2500, length, 0};
+}
+
+// The pitch in Hz at time t of an utterance `total` seconds long.
+using Contour = double (*)(double t, double total);
+
+// A voice speaking a row of vowels. Each harmonic of the glottal pulse (falling as 1/k) is
+// shaped by three formant resonances, cascaded as the vocal tract does; the formants glide from
+// one vowel to the next, the voice dips between syllables, and the last vowel may get vibrato.
+std::vector<double> speak(int rate, std::span<const Vowel> vowels, Contour pitch,
+                          bool vibratoAtEnd) {
     double total = 0;
     for (const Vowel& v : vowels)
         total += v.length;
@@ -218,9 +240,8 @@ std::vector<double> voice(int rate) {
                                           before.f2 + (now.f2 - before.f2) * g,
                                           before.f3 + (now.f3 - before.f3) * g};
         constexpr std::array<double, 3> bandwidths = {90, 110, 160};
-        double u = t / total;
-        double f0 = 250 + 50 * std::sin(std::numbers::pi * u * 1.3) - 40 * u;
-        if (current + 1 == vowels.size())
+        double f0 = pitch(t, total);
+        if (vibratoAtEnd && current + 1 == vowels.size())
             f0 *= 1 + 0.012 * std::sin(kTwoPi * 5.5 * inVowel) * std::min(1.0, inVowel / 0.2);
         phase += kTwoPi * f0 / rate;
         double sum = 0;
@@ -235,16 +256,55 @@ std::vector<double> voice(int rate) {
             }
             sum += gain * std::sin(h * phase);
         }
-        // The voice dips smoothly around each change of vowel, so the five are heard apart.
+        // The voice dips smoothly around each change of vowel, so the syllables are heard apart.
         double fromChange = std::min(current == 0 ? 1.0 : inVowel,
                                      current + 1 == vowels.size() ? 1.0 : now.length - inVowel);
         double syllable =
             1 - 0.6 * 0.5 * (1 + std::cos(std::numbers::pi * std::min(1.0, fromChange / 0.05)));
         double whole = std::min({1.0, t / 0.03, (total - t) / 0.12});
-        s[k] = sum * syllable * whole;
+        // Into and out of a pause over 30 ms.
+        double loud = before.loud + (now.loud - before.loud) * std::min(1.0, inVowel / 0.03);
+        s[k] = sum * syllable * whole * loud;
     }
     normalise(s, 0.7);
     return s;
+}
+
+// A voice singing a-i-u-e-o: the pitch rises a little and falls, with vibrato on the last vowel.
+std::vector<double> voice(int rate) {
+    constexpr std::array<Vowel, 5> vowels = {
+        {vowelA(0.28), vowelI(0.24), vowelU(0.24), vowelE(0.26), vowelO(0.48)}};
+    return speak(
+        rate, vowels,
+        [](double t, double total) {
+            double u = t / total;
+            return 250 + 50 * std::sin(std::numbers::pi * u * 1.3) - 40 * u;
+        },
+        true);
+}
+
+// Mina's line "ne-e, ki-ko-e-ru? ko-re-ga wa-ta-shi-no ko-e" in vowels: a question that rises
+// at its end, a pause, and a statement that settles down.
+std::vector<double> minaVoice(int rate) {
+    constexpr std::array<Vowel, 17> vowels = {{
+        vowelE(0.14), vowelE(0.22), pause(0.12),                             // ne-e,
+        vowelI(0.12), vowelO(0.13), vowelE(0.13), vowelU(0.26), pause(0.22), // ki-ko-e-ru?
+        vowelO(0.12), vowelE(0.12), vowelA(0.14),                            // ko-re-ga
+        vowelA(0.13), vowelA(0.12), vowelI(0.11), vowelO(0.16),              // wa-ta-shi-no
+        vowelO(0.14), vowelE(0.34),                                          // ko-e
+    }};
+    return speak(
+        rate, vowels,
+        [](double t, double total) {
+            constexpr double kQuestionEnd = 1.12, kRiseFrom = 0.86;
+            if (t < kQuestionEnd) {
+                double rise = std::max(0.0, (t - kRiseFrom) / (kQuestionEnd - kRiseFrom));
+                return 255 - 25 * t / kQuestionEnd + 90 * rise * rise;
+            }
+            double u = (t - kQuestionEnd) / (total - kQuestionEnd);
+            return 275 - 85 * u + 12 * std::sin(std::numbers::pi * u * 3);
+        },
+        true);
 }
 
 void put16(std::string& out, std::uint32_t v) {
@@ -374,6 +434,7 @@ int main(int argc, char** argv) {
     bool ok = writeOgg(out / "BGM.OGG", music, Music::kRate);
     ok &= writeWav(out / "SE_CLICK.WAV", click(44100), 44100);
     ok &= writeWav(out / "VOICE1.WAV", voice(22050), 22050);
+    ok &= writeWav(out / "VOICE2.WAV", minaVoice(22050), 22050);
     if (!ok) {
         std::cerr << "make_sounds: cannot write the sounds into " << out << '\n';
         return 1;

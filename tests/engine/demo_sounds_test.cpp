@@ -149,6 +149,13 @@ TEST(DemoSounds, EffectAndVoiceAreSixteenBitMonoAtTwoRates) {
     EXPECT_GE(voice.frames(), 22050u);
     EXPECT_LE(voice.frames(), 2 * 22050u);
     EXPECT_NEAR(peak(voice), 32767 * 0.7, 2);
+    // Mina's line in the text scene: the same format, a little under three seconds.
+    Pcm line = readWav(fs::path(DEMO_SOUND_DIR) / "VOICE2.WAV");
+    EXPECT_EQ(line.channels, 1);
+    EXPECT_EQ(line.rate, 22050);
+    EXPECT_GE(line.frames(), 2 * 22050u);
+    EXPECT_LE(line.frames(), 3 * 22050u);
+    EXPECT_NEAR(peak(line), 32767 * 0.7, 2);
 }
 
 // The title waits for a click; one click at 1 s sounds the effect. Everything else heard in

@@ -1,0 +1,92 @@
+// The demo played to its end on the headless backend: the picture scenes, then the text scene
+// twice, the second time skipped with Ctrl up to the one line that is new.
+
+#include "graphics/png_codec.hpp"
+#include "graphics/surface.hpp"
+#include "support/test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace vura {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// Pixels of a screen rectangle bright enough to be the windows' near-white text: the frames'
+// glass is dark blue over the room, and the text is the only light thing drawn on it.
+int brightPixels(const Surface& screen, int x, int y, int width, int height) {
+    int n = 0;
+    for (int row = y; row < y + height; ++row)
+        for (int column = x; column < x + width; ++column) {
+            const std::uint8_t* p = screen.row(row) + column * 3;
+            n += p[0] > 180 && p[1] > 180 && p[2] > 180;
+        }
+    return n;
+}
+
+TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
+    test::TempDir work;
+    // Clicks every 0.6 s carry the demo through its picture scenes and the whole first run of
+    // the text scene, with one click to spare. Ctrl is held from the start of the text scene:
+    // it cannot skip lines not yet read, so the first run still needs its clicks, but the second
+    // run has only read lines and skips them all in a moment, up to the goodbye, which is new.
+    // Had the skip failed, the clicks would have run out long before the goodbye.
+    std::string input = "12000 press LCtrl\n";
+    for (int ms = 1000; ms <= 25600; ms += 600)
+        input += std::to_string(ms) + " click 320 240\n";
+    input += "30000 click 320 240\n"; // the goodbye's click ends the demo
+    fs::path script = work.write("input.txt", input);
+    fs::path dump = work.path() / "state.json";
+    fs::path shot = work.path() / "end.png";
+    test::ProcessResult r =
+        test::runProcess(VURA_BINARY,
+                         {"--headless", "--input", script.string(), "--quit-after", "60000",
+                          "--dump-state", dump.string(), "--screenshot", shot.string(), DEMO_DIR},
+                         {{"XDG_RUNTIME_DIR", work.path().string()}});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("messagebox:"), std::string::npos) << r.err;
+
+    std::string state = readText(dump);
+    // Every line of the scene read, the goodbye included: common flags 0 to 15.
+    EXPECT_NE(state.find("\"commonFlags\": [1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1]"),
+              std::string::npos)
+        << state;
+    // Ten pages went by in the first run and eight in the second, which leaves out the voice
+    // replay and the peek; the pages on screen at each run's end are not logged.
+    std::size_t log = state.find("\"messageLogPages\"");
+    ASSERT_NE(log, std::string::npos);
+    EXPECT_EQ(count(state.substr(log, state.find("\"stack\"") - log), "{\"window\": "), 18u);
+    EXPECT_NE(state.find("おしまいです。"), std::string::npos);
+
+    Surface screen;
+    std::FILE* f = std::fopen(shot.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(loadPng(screen, f));
+    std::fclose(f);
+    ASSERT_EQ(screen.width(), 640);
+    // The goodbye's first line in the narrator's box, Mina's last line along the bottom, and
+    // the empty lower half of the box for comparison.
+    EXPECT_GT(brightPixels(screen, 36, 36, 200, 26), 150);
+    EXPECT_GT(brightPixels(screen, 48, 346, 400, 28), 300);
+    EXPECT_EQ(brightPixels(screen, 36, 180, 276, 110), 0);
+}
+
+} // namespace
+} // namespace vura
