@@ -37,8 +37,10 @@ void EngineTick(Engine& engine) {
         pollInput(engine);
         if (engine.input->IsSkipHeld() || engine.skipMode) {
             // Ctrl or skip mode finishes the transition at once, and the command's handler
-            // still runs in this tick.
+            // still runs in this tick. Windows kept on top stay on top of the finished picture.
             engine.screenSurface->copyFrom(*engine.workSurface);
+            if (engine.windowsOnTop)
+                RedrawWindowsOnTop(engine);
             presentScreen(engine);
             engine.effectRunning = false;
         } else {

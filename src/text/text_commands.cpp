@@ -263,10 +263,14 @@ int SetMessageWindowRect(Engine& engine) {
     rect.width = popValue(engine);
     rect.y = popValue(engine);
     rect.x = popValue(engine);
-    // The pen stays where it is: the next message or new page places it.
     return withWindow(engine, popValue(engine), [&](MessageWindow& w) {
         w.screenRect = rect;
         w.textArea = area;
+        // A window that has drawn nothing yet would start its first line at the screen's
+        // top-left corner, outside the window; it starts in its text area instead. A window
+        // with text on its page keeps its pen where the text left it.
+        if (w.pageText.empty() && w.pen.x == 0 && w.pen.y == 0)
+            w.pen = Pen{area.left, area.top};
     });
 }
 

@@ -249,6 +249,26 @@ TEST_F(MessageFlowTest, APeekShowsThePictureWithoutTheTextUntilAClick) {
     EXPECT_EQ(blue(), 255) << "the page is back";
 }
 
+TEST_F(MessageFlowTest, WindowsOnTopStayThroughATransitionAndWhenCtrlCutsItShort) {
+    game.picture("BG.PNG", 640, 480, 200);
+    auto run = play("call SetLayerCount(2)\ncall LoadLayer(0, \"bg\")\n"
+                    "call SetLayerSourceRect(0, 0, 0, -1, -1)\ncall SetLayerVisible(0, 1)\n"
+                    "call StartupGraphicEffect(-1, 1)\n" +
+                        message(kanaSource(1) + "\\w") +
+                        "\ncall SetWindowsOnTop(1)\ncall StartupGraphicEffect(0, 64, false, 3)",
+                    "100 click 5 5\n300 press LCtrl\n");
+    run->vm().commonInts[0] = 1; // transitions on
+    Engine& e = *run->engine;
+    auto blue = [&e] { return e.screenSurface->row(328)[3 * 113]; };
+    run->runFor(250);
+    ASSERT_TRUE(e.effectRunning);
+    EXPECT_EQ(blue(), 255);
+    run->runFor(60);
+    ASSERT_FALSE(e.effectRunning);
+    EXPECT_EQ(blue(), 255);
+    EXPECT_EQ(run->platform->screenPixel(113, 328) & 0xFF, 255u);
+}
+
 TEST(MessageLog, KeepsTheLastHundredPagesAndEightVoicesAPage) {
     MessageLog log;
     for (int v = 0; v < 9; ++v)

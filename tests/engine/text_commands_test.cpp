@@ -52,6 +52,8 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
                  "call SetMessageShadowColor(1, -1, 300, 5)\n"
                  "call SetMessageShadowOffset(1, -2, 3)\n"
                  "call SetMessageWindowRect(1, 10, 20, 300, 100, 15, 25, 280, 80)\n"
+                 "call SetMessageWindowRect(0, 0, 0, 9, 9, 5, 6, 9, 9)\n"
+                 "call SetMessageWindowRect(0, 0, 0, 9, 9, 7, 8, 9, 9)\n"
                  "call SetMessageHooks(1, 3)\ncall SetMessageHangingPunctuation(1, 0)\n"
                  "call SetMessageBracketIndent(1, 0)\ncall SetMessageLogPages(1, 0)\n"
                  "call SetMessageSpeed(1, 40)\ncall SetMessageWindowVoiceChannel(1, 4)\n"
@@ -86,7 +88,11 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
     EXPECT_EQ(w.screenRect.height, 100);
     EXPECT_EQ(w.textArea.left, 15);
     EXPECT_EQ(w.textArea.width, 280);
-    EXPECT_EQ(w.pen.x, 0); // the pen is not moved
+    // A window that has drawn nothing starts in its text area; once placed, the pen stays.
+    EXPECT_EQ(w.pen.x, 15);
+    EXPECT_EQ(w.pen.y, 25);
+    EXPECT_EQ(e.messageWindows[0]->pen.x, 5);
+    EXPECT_EQ(e.messageWindows[0]->pen.y, 6);
     EXPECT_EQ(w.hookSelector, 3);
     EXPECT_FALSE(w.hangingPunctuation);
     EXPECT_FALSE(w.bracketIndent);
