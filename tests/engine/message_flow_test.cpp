@@ -179,8 +179,9 @@ TEST_F(MessageFlowTest, NoWaitShowsEveryPageAtOnceAndFullPagesGoToTheLog) {
 }
 
 TEST_F(MessageFlowTest, AVoiceSoundsThroughTheClickWaitAndStopsWhenTheTextRunsOut) {
-    auto run = play("call MessageFlowReady(0, \"voice\", \"" + kanaSource(1) + "\\w\", 3, 5)",
-                    "300 click 5 5\n");
+    auto run = play("call MessageFlowReady(0, \"voice\", \"" + kanaSource(1) +
+                        "\\w\", 3, 5)\ncall WaitClick(0)\ncall ReplayMsgBoxSound(0)",
+                    "300 click 5 5\n500 click 5 5\n");
     run->runFor(100);
     SoundBuffer& voice = *run->engine->soundManager->channel(2);
     EXPECT_EQ(run->engine->commandPhase, 2);
@@ -192,6 +193,9 @@ TEST_F(MessageFlowTest, AVoiceSoundsThroughTheClickWaitAndStopsWhenTheTextRunsOu
     run->runFor(300);
     EXPECT_NE(run->engine->engineState, 44);
     EXPECT_EQ(voice.status(), 0u);
+    run->runFor(200); // the replay plays the window's voice again
+    EXPECT_EQ(voice.status(), kStatusPlaying);
+    EXPECT_EQ(run->boxes(), "");
 
     // A voice that cannot be found warns, and the line still runs with its name logged.
     run.reset();
