@@ -153,9 +153,10 @@ bool stepTransitionOnce(LayerSet& set) {
     return false;
 }
 
-void composeWithOverlays(Engine& engine) {
+void composeWithOverlays(Engine& engine, bool copyBackdrop) {
     engine.currentLayerSet->compose();
-    engine.backdropSurface->copyFrom(*engine.workSurface);
+    if (copyBackdrop)
+        engine.backdropSurface->copyFrom(*engine.workSurface);
     drawSystemButtons(engine);
     drawClickableMapItems(engine);
     drawSaveLoadScreen(engine);

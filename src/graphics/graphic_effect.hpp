@@ -30,9 +30,9 @@ bool startTransition(LayerSet& set, int type, int duration, int ruleIndex);
 bool stepTransitionOnce(LayerSet& set);
 
 // Composes the current layer set into the work surface, keeps the layers alone in the backdrop
-// surface and draws the overlays (system buttons, clickable-map items, the save/load screen)
-// onto the work surface: the first part of every screen rebuild.
-void composeWithOverlays(Engine& engine);
+// surface (unless copyBackdrop is false) and draws the overlays (system buttons, clickable-map
+// items, the save/load screen) onto the work surface: the first part of every screen rebuild.
+void composeWithOverlays(Engine& engine, bool copyBackdrop = true);
 
 // Shows the current layer set at once: composeWithOverlays, then the work surface onto the
 // screen, the message windows or choice menu over it when they stay on top, and the window.

@@ -51,35 +51,25 @@ void Surface::copyRect(const Surface& source, int dx, int dy, int width, int hei
                        int sy) {
     if (empty() || source.empty() || source.bytesPerPixel_ != bytesPerPixel_)
         return;
-    // Clip against both surfaces, moving both origins together.
-    if (dx < 0) {
-        width += dx;
-        sx -= dx;
-        dx = 0;
-    }
-    if (sx < 0) {
-        width += sx;
-        dx -= sx;
-        sx = 0;
-    }
-    if (dy < 0) {
-        height += dy;
-        sy -= dy;
-        dy = 0;
-    }
-    if (sy < 0) {
-        height += sy;
-        dy -= sy;
-        sy = 0;
-    }
-    width = std::min({width, width_ - dx, source.width_ - sx});
-    height = std::min({height, height_ - dy, source.height_ - sy});
-    if (width <= 0 || height <= 0)
+    // Clip against both surfaces, moving both origins together, in 64 bits: scripts give
+    // rectangles of any value, and none may overflow on the way.
+    std::int64_t x = dx, y = dy, fromX = sx, fromY = sy, w = width, h = height;
+    auto clipStart = [](std::int64_t& a, std::int64_t& b, std::int64_t& size) {
+        std::int64_t shift = std::max<std::int64_t>({0, -a, -b});
+        a += shift;
+        b += shift;
+        size -= shift;
+    };
+    clipStart(x, fromX, w);
+    clipStart(y, fromY, h);
+    w = std::min<std::int64_t>({w, width_ - x, source.width_ - fromX});
+    h = std::min<std::int64_t>({h, height_ - y, source.height_ - fromY});
+    if (w <= 0 || h <= 0)
         return;
-    const std::size_t bytes = static_cast<std::size_t>(width) * bytesPerPixel_;
-    for (int y = 0; y < height; ++y) {
-        std::memmove(row(dy + y) + static_cast<std::ptrdiff_t>(dx) * bytesPerPixel_,
-                     source.row(sy + y) + static_cast<std::ptrdiff_t>(sx) * bytesPerPixel_, bytes);
+    const std::size_t bytes = static_cast<std::size_t>(w) * bytesPerPixel_;
+    for (std::int64_t i = 0; i < h; ++i) {
+        std::memmove(row(static_cast<int>(y + i)) + x * bytesPerPixel_,
+                     source.row(static_cast<int>(fromY + i)) + fromX * bytesPerPixel_, bytes);
     }
 }
 

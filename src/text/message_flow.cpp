@@ -69,6 +69,8 @@ void logPage(Engine& engine, int number, const MessageWindow& window) {
         engine.messageLog->AddPage(number, window.pageText);
 }
 
+// A voice on a streaming channel is started as a stream, played once; a stream's buffer would
+// otherwise play its first two seconds only.
 bool playOnce(Engine& engine, int channel) {
     SoundChannel* record = FindSoundChannel(engine, channel);
     SoundBuffer* buffer = FindChannelBuffer(engine, channel);
@@ -145,7 +147,8 @@ int ready(Engine& engine) {
         if (!loadVoice(engine, *window, name))
             showBox(engine, "Voiceファイルロードに失敗 in MessageFlowReady()", "Warning");
         window->voiceName = name;
-        engine.messageLog->AddVoice(window->pen.x, window->pen.y - window->textArea.top, name);
+        if (engine.messageLog)
+            engine.messageLog->AddVoice(window->pen.x, window->pen.y - window->textArea.top, name);
     } else {
         window->voiceName.clear();
     }
@@ -230,7 +233,7 @@ int flush(Engine& engine, MessageWindow& window) {
     return 0;
 }
 
-int clickWait(Engine& engine) {
+int clickWait(Engine& engine, const MessageWindow& window) {
     pollInput(engine);
     if (skipApplies(engine, true)) {
         engine.commandPhase = kFlush;
@@ -247,7 +250,8 @@ int clickWait(Engine& engine) {
     if (mark.enabled && mark.timer.isDue())
         DrawAnimationFrame(engine, kClickWaitMark, mark.x, mark.y);
     if (input.IsAdvanceReleased()) {
-        engine.commandPhase = noWait(engine) ? kFlush : kReveal;
+        // An instant window shows the page after a click wait at once too, as it does the first.
+        engine.commandPhase = window.instant || noWait(engine) ? kFlush : kReveal;
         engine.screenSurface->copyRectInPlace(*engine.workSurface, mark.x, mark.y, mark.width,
                                               mark.height);
         presentScreenRect(engine, {mark.x, mark.y, mark.width, mark.height});
@@ -373,7 +377,7 @@ int MessageFlowReady(Engine& engine) {
     case kReveal:
         return reveal(engine, *window);
     case kClickWait:
-        return clickWait(engine);
+        return clickWait(engine, *window);
     case kCharacterDelay:
         return characterDelay(engine, *window);
     case kFlush:
@@ -400,7 +404,8 @@ int MessageWindowPeek(Engine& engine) {
             engine.commandPhase = 2;
         return 0;
     default:
-        composeWithOverlays(engine);
+        // The backdrop still holds the layers as they were before the peek.
+        composeWithOverlays(engine, false);
         engine.screenSurface->copyFrom(*engine.workSurface);
         redrawWindows(engine);
         presentScreen(engine);

@@ -178,6 +178,16 @@ TEST_F(MessageFlowTest, NoWaitShowsEveryPageAtOnceAndFullPagesGoToTheLog) {
     EXPECT_EQ(screen[0], work[0]);
 }
 
+TEST_F(MessageFlowTest, AnInstantWindowShowsEveryPageAtOnceAlsoAfterAClickWait) {
+    auto run = play(message(kanaSource(1) + "\\w" + kanaSource(2) + "\\w"), "100 click 5 5\n");
+    window(*run).instant = true;
+    run->runFor(20);
+    EXPECT_EQ(window(*run).pageText, kana(1) + "\x02");
+    run->runFor(115); // the click is released at 130
+    EXPECT_EQ(run->engine->commandPhase, 2);
+    EXPECT_EQ(window(*run).pageText, kana(1) + "\x02" + kana(2) + "\x02");
+}
+
 TEST_F(MessageFlowTest, AVoiceSoundsThroughTheClickWaitAndStopsWhenTheTextRunsOut) {
     auto run = play("call MessageFlowReady(0, \"voice\", \"" + kanaSource(1) +
                         "\\w\", 3, 5)\ncall WaitClick(0)\ncall ReplayMsgBoxSound(0)",

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace vura {
 namespace {
 
@@ -67,6 +69,17 @@ TEST(Surface, RectangleCopiesClipToBothSurfaces) {
     EXPECT_EQ(pixel(clipped, 3, 7), 0u);
     clipped.copyRectInPlace(src, 7, 7, 5, 5);
     EXPECT_EQ(pixel(clipped, 7, 7), pixel(src, 7, 7));
+    // Rectangles at the limits of int copy nothing or their clipped part, without overflow.
+    constexpr int kMin = std::numeric_limits<int>::min();
+    constexpr int kMax = std::numeric_limits<int>::max();
+    Surface extreme;
+    ASSERT_TRUE(extreme.create(8, 8, 24));
+    extreme.copyRect(src, -1, -1, kMin, kMin, 0, 0);
+    extreme.copyRect(src, kMax, 0, kMax, 1, kMin, 0);
+    extreme.copyRect(src, kMin, kMin, kMax, kMax, kMax, kMax);
+    EXPECT_EQ(pixel(extreme, 0, 0), 0u);
+    extreme.copyRect(src, -1, -1, kMax, kMax, 0, 0);
+    EXPECT_EQ(pixel(extreme, 0, 0), pixel(src, 1, 1));
 }
 
 TEST(Surface, StretchTakesTheNearestSourcePixel) {
