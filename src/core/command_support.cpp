@@ -51,6 +51,11 @@ std::string popString(Engine& engine, std::size_t maxLen) {
     return text;
 }
 
+void pollInput(Engine& engine) {
+    engine.input->PollKeyboard(true);
+    engine.input->PollMouse(engine.appState->active);
+}
+
 int completeCommand(Engine& engine, std::int32_t result) {
     ++engine.vm->pc;
     engine.vm->Push(kInt, result);

@@ -27,6 +27,10 @@ std::optional<bool> popFlag(Engine& engine);
 // up to its first zero byte. A failed resolution leaves the text produced so far.
 std::string popString(Engine& engine, std::size_t maxLen);
 
+// Reads the keyboard (keeping the last reading as the previous state, for release edges) and
+// the mouse.
+void pollInput(Engine& engine);
+
 // Steps over the CallCommand and pushes the command's one result; the handler then returns 1.
 int completeCommand(Engine& engine, std::int32_t result = 0);
 

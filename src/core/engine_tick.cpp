@@ -1,3 +1,4 @@
+#include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "graphics/screen.hpp"
 #include "graphics/transition.hpp"
@@ -13,11 +14,6 @@ bool skipModeReleased(const InputState& in) {
     return in.buttonReleased(0) || in.buttonReleased(1) || in.keyReleased(key::kReturn) ||
            in.keyReleased(key::kKeypadEnter) || in.keyReleased(key::kLeftShift) ||
            in.keyReleased(key::kRightShift);
-}
-
-void pollInput(Engine& engine) {
-    engine.input->PollKeyboard(true);
-    engine.input->PollMouse(engine.appState->active);
 }
 
 } // namespace

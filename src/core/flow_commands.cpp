@@ -12,11 +12,6 @@ namespace vura {
 
 namespace {
 
-void pollInput(Engine& engine) {
-    engine.input->PollKeyboard(true);
-    engine.input->PollMouse(engine.appState->active);
-}
-
 // A wait's end, in unsigned 32-bit arithmetic as the millisecond clock wraps.
 bool reached(std::uint32_t now, std::uint32_t start, std::int32_t duration) {
     return now >= start + static_cast<std::uint32_t>(duration);

@@ -201,8 +201,7 @@ void restoreScreen(Engine& engine) {
 namespace commands {
 
 int StartupGraphicEffect(Engine& engine) {
-    engine.input->PollKeyboard(true);
-    engine.input->PollMouse(engine.appState->active);
+    pollInput(engine);
     std::int32_t count = popValue(engine);
     if (count == 1) {
         std::int32_t value = 0;

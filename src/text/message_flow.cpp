@@ -43,11 +43,6 @@ constexpr int kLayoutStepsPerTick = 16384;
 
 constexpr std::size_t kStringArgMax = 1024;
 
-void pollInput(Engine& engine) {
-    engine.input->PollKeyboard(true);
-    engine.input->PollMouse(engine.appState->active);
-}
-
 void showBox(Engine& engine, const char* messageUtf8, const char* caption) {
     engine.platform.messageBox(BoxOwner::MainWindow, sjis(messageUtf8), caption,
                                MessageBoxButtons::Ok);
