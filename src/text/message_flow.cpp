@@ -12,7 +12,6 @@
 #include "graphics/transition.hpp"
 #include "platform/key_codes.hpp"
 #include "resources/resource_lookup.hpp"
-#include "text/font_system.hpp"
 #include "text/text_commands.hpp"
 
 #include <string>
@@ -288,24 +287,6 @@ bool peekEndReleased(const InputState& input) {
 }
 
 } // namespace
-
-FontSystem& Fonts(Engine& engine) {
-    if (!engine.fonts) {
-        engine.fonts = std::make_unique<FontSystem>();
-        const std::filesystem::path& forced = engine.config.fontFile;
-        if (!forced.empty() && !engine.fonts->forceFontFile(forced.string()))
-            engine.platform.messageBox(BoxOwner::NoWindow,
-                                       sjis("フォントファイルを開けません: ") + forced.string(),
-                                       "Warning", MessageBoxButtons::Ok);
-    }
-    return *engine.fonts;
-}
-
-MessageWindow* FindMessageWindow(Engine& engine, int window) {
-    if (window < 0 || static_cast<std::size_t>(window) >= engine.messageWindows.size())
-        return nullptr;
-    return engine.messageWindows[static_cast<std::size_t>(window)].get();
-}
 
 bool ProcessSystemButton(Engine&) {
     return false; // no system button exists yet

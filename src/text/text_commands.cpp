@@ -149,6 +149,24 @@ Rgb popColour(Engine& engine) {
 
 } // namespace
 
+FontSystem& Fonts(Engine& engine) {
+    if (!engine.fonts) {
+        engine.fonts = std::make_unique<FontSystem>();
+        const std::filesystem::path& forced = engine.config.fontFile;
+        if (!forced.empty() && !engine.fonts->forceFontFile(forced.string()))
+            engine.platform.messageBox(BoxOwner::NoWindow,
+                                       sjis("フォントファイルを開けません: ") + forced.string(),
+                                       "Warning", MessageBoxButtons::Ok);
+    }
+    return *engine.fonts;
+}
+
+MessageWindow* FindMessageWindow(Engine& engine, int window) {
+    if (window < 0 || static_cast<std::size_t>(window) >= engine.messageWindows.size())
+        return nullptr;
+    return engine.messageWindows[static_cast<std::size_t>(window)].get();
+}
+
 void DrawAnimationFrame(Engine& engine, int animation, int x, int y) {
     Animation* a = findAnimation(engine, animation);
     if (!a)
