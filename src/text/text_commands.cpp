@@ -155,7 +155,7 @@ FontSystem& Fonts(Engine& engine) {
         const std::filesystem::path& forced = engine.config.fontFile;
         if (!forced.empty() && !engine.fonts->forceFontFile(forced.string()))
             engine.platform.messageBox(BoxOwner::NoWindow,
-                                       sjis("フォントファイルを開けません: ") + forced.string(),
+                                       sjis("フォントファイルを開けません: " + forced.string()),
                                        "Warning", MessageBoxButtons::Ok);
     }
     return *engine.fonts;
