@@ -1,8 +1,8 @@
 // Composing a typical scene into the 640 x 480 work surface: an opaque background, two masked
 // characters, a masked layer fading in, and a darkening screen tone.
 
-#include "graphics/graphic_effect.hpp"
 #include "graphics/layer_set.hpp"
+#include "graphics/transition.hpp"
 
 #include <benchmark/benchmark.h>
 

@@ -25,7 +25,7 @@ void BM_IdlePass(benchmark::State& state) {
         return;
     }
     for (auto _ : state) {
-        platform.pumpEvents(*engine.appState);
+        platform.pumpEvents(*engine.app.appState);
         EngineTick(engine);
     }
 }
@@ -73,7 +73,7 @@ void presentFullFrames(benchmark::State& state, Platform& platform) {
         return;
     }
     std::vector<std::uint8_t> frame = noiseFrame();
-    std::memcpy(engine.screenSurface->pixels(), frame.data(), frame.size());
+    std::memcpy(engine.display.screenSurface->pixels(), frame.data(), frame.size());
     for (auto _ : state)
         presentScreen(engine);
     state.SetBytesProcessed(state.iterations() * 1920 * 480);

@@ -29,6 +29,7 @@ struct Scene {
         renderer.red = renderer.green = renderer.blue = 255;
     }
     Surface surface;
+    GlyphStyle style;
     GlyphRenderer renderer;
 };
 
@@ -43,11 +44,11 @@ void BM_DrawGlyphCached(benchmark::State& state) {
     if (!ready(state))
         return;
     Scene scene;
-    scene.renderer.format = static_cast<int>(state.range(0));
-    scene.renderer.DrawGlyph(fonts(), scene.surface, 100, 100, kKanji);
+    scene.style.format = static_cast<int>(state.range(0));
+    scene.renderer.DrawGlyph(scene.style, fonts(), scene.surface, 100, 100, kKanji);
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            scene.renderer.DrawGlyph(fonts(), scene.surface, 100, 100, kKanji));
+            scene.renderer.DrawGlyph(scene.style, fonts(), scene.surface, 100, 100, kKanji));
 }
 BENCHMARK(BM_DrawGlyphCached)->Arg(kGlyphGray)->Arg(kGlyphBitmap);
 
@@ -55,11 +56,11 @@ void BM_DrawGlyphUncached(benchmark::State& state) {
     if (!ready(state))
         return;
     Scene scene;
-    scene.renderer.format = static_cast<int>(state.range(0));
+    scene.style.format = static_cast<int>(state.range(0));
     for (auto _ : state) {
         fonts().clearGlyphCache();
         benchmark::DoNotOptimize(
-            scene.renderer.DrawGlyph(fonts(), scene.surface, 100, 100, kKanji));
+            scene.renderer.DrawGlyph(scene.style, fonts(), scene.surface, 100, 100, kKanji));
     }
 }
 BENCHMARK(BM_DrawGlyphUncached)->Arg(kGlyphGray)->Arg(kGlyphBitmap);
@@ -106,7 +107,7 @@ void BM_FlushFullPage(benchmark::State& state) {
     MessageWindow window(clock);
     window.target = &surface;
     window.source = &fonts();
-    window.renderer.font.height = 20;
+    window.style.font.height = 20;
     window.screenRect = {0, 0, 640, 480};
     window.textArea = {0, 0, 640, 480};
     const std::string text = fullPage();

@@ -57,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     window.target = &surface;
     window.source = &glyphs;
     auto small = [&](int i) { return static_cast<std::int8_t>(data[i]); };
-    window.renderer.font.height = small(4);
-    window.renderer.format = data[5] & 1 ? vura::kGlyphBitmap : vura::kGlyphGray;
-    window.renderer.bottomAlign = data[5] & 2;
+    window.style.font.height = small(4);
+    window.style.format = data[5] & 1 ? vura::kGlyphBitmap : vura::kGlyphGray;
+    window.style.bottomAlign = data[5] & 2;
     window.shadow = data[5] & 4;
     window.hangingPunctuation = data[5] & 8;
     window.bracketIndent = data[5] & 16;

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the Shift-JIS helpers and checks what must hold for any input.
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes src/core/cp932_table.cpp: the double-byte half of code page 932 as Unicode values.
+"""Writes src/base/cp932_table.cpp: the double-byte half of code page 932 as Unicode values.
 
-Run from the repository root: python3 tools/gen_cp932_table.py > src/core/cp932_table.cpp
+Run from the repository root: python3 tools/gen_cp932_table.py > src/base/cp932_table.cpp
 """
 
 LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))

@@ -1,6 +1,6 @@
 #include "pack_tool.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 #include <fstream>
 #include <iterator>

@@ -1,8 +1,9 @@
 #include "script_asm.hpp"
 
+#include "base/byte_order.hpp"
+#include "base/sjis.hpp"
 #include "core/command_table.hpp"
 #include "core/script_vm.hpp"
-#include "core/sjis.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -239,7 +240,7 @@ private:
             return 0;
         }
         auto offset = static_cast<std::int32_t>(image_.constantPool.size());
-        appendU32(image_.constantPool, static_cast<std::uint32_t>(bytes.size()));
+        appendLe32(image_.constantPool, static_cast<std::uint32_t>(bytes.size()));
         image_.constantPool.insert(image_.constantPool.end(), bytes.begin(), bytes.end());
         return offset;
     }
@@ -460,7 +461,7 @@ std::string quote(std::string_view bytes) {
     while (i < bytes.size()) {
         auto b = static_cast<std::uint8_t>(bytes[i]);
         if (b >= 4 && b <= 6 && bytes.size() - i >= 5) {
-            std::uint32_t n = readU32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i + 1);
+            std::uint32_t n = readLe32(reinterpret_cast<const std::uint8_t*>(bytes.data()) + i + 1);
             out += b == 4 ? "{int:" : b == 5 ? "{str:" : "{common:";
             out += std::to_string(n) + "}";
             i += 5;
@@ -560,7 +561,7 @@ bool encodeStringLiteral(std::string_view body, std::string& out, std::string& e
                 }
                 out += byte;
                 std::vector<std::uint8_t> index;
-                appendU32(index, static_cast<std::uint32_t>(*n));
+                appendLe32(index, static_cast<std::uint32_t>(*n));
                 out.append(index.begin(), index.end());
                 i = close + 1;
                 matched = true;
@@ -611,7 +612,7 @@ std::string disassemble(const ScriptImage& image) {
             inPlace = false;
             break;
         }
-        std::uint32_t length = readU32(pool.data() + offset);
+        std::uint32_t length = readLe32(pool.data() + offset);
         if (length > pool.size() - offset - 4) {
             inPlace = false;
             break;
@@ -658,7 +659,7 @@ std::string disassemble(const ScriptImage& image) {
                 } else if (static_cast<std::size_t>(static_cast<std::uint32_t>(in.operand2)) + 4 <=
                            pool.size()) {
                     auto offset = static_cast<std::uint32_t>(in.operand2);
-                    std::uint32_t length = readU32(pool.data() + offset);
+                    std::uint32_t length = readLe32(pool.data() + offset);
                     if (length <= pool.size() - offset - 4)
                         comment =
                             "  ; " +

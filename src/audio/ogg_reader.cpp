@@ -1,5 +1,7 @@
 #include "audio/ogg_reader.hpp"
 
+#include "base/byte_order.hpp"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -26,11 +28,6 @@ constexpr int kMaxStallsInARow = 8;
 // One chunk for ov_read, which counts in int.
 int chunkFor(std::uint32_t left) {
     return static_cast<int>(std::min<std::uint32_t>(left, INT_MAX));
-}
-
-void putLe(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 } // namespace
@@ -131,22 +128,20 @@ bool OggReader::deriveFormat() {
         return false;
 
     pcmFormat_.clear();
-    putLe(pcmFormat_, 1, 2); // PCM
-    putLe(pcmFormat_, channels, 2);
-    putLe(pcmFormat_, rate, 4);
-    putLe(pcmFormat_, average, 4);
-    putLe(pcmFormat_, align, 2);
-    putLe(pcmFormat_, 16, 2);
-    putLe(pcmFormat_, 0, 2); // no extra bytes
+    appendLe(pcmFormat_, 1, 2); // PCM
+    appendLe(pcmFormat_, channels, 2);
+    appendLe(pcmFormat_, rate, 4);
+    appendLe(pcmFormat_, average, 4);
+    appendLe(pcmFormat_, align, 2);
+    appendLe(pcmFormat_, 16, 2);
+    appendLe(pcmFormat_, 0, 2); // no extra bytes
     averageBytesPerSecond_ = average;
     totalBytes_ = static_cast<std::int64_t>(bytes);
     return true;
 }
 
 std::uint32_t OggReader::blockAlign() const {
-    return pcmFormat_.size() >= 14
-               ? static_cast<std::uint32_t>(pcmFormat_[12] | pcmFormat_[13] << 8)
-               : 0;
+    return pcmFormat_.size() >= 14 ? readLe16(pcmFormat_.data() + 12) : 0;
 }
 
 std::uint32_t OggReader::decodeInto(std::uint8_t* dest, std::uint32_t length) {

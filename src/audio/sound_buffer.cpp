@@ -332,11 +332,15 @@ SoundBuffer* SoundManager::channel(int number) {
     return channels[static_cast<std::size_t>(number)].get();
 }
 
-void SoundManager::destroy() {
+void SoundManager::destroyChannels() {
     for (auto& c : channels)
         c->reset();
     channels.clear();
     channelCount = 0;
+}
+
+void SoundManager::destroy() {
+    destroyChannels();
     primary.reset();
     // The output stops pulling before the mixer goes.
     output_.reset();

@@ -98,6 +98,8 @@ public:
     bool createPrimary(std::uint32_t rate);
     // Refused when the channels exist.
     bool createChannels(int count);
+    // Resets and frees every channel, so that createChannels may make them anew.
+    void destroyChannels();
     // Resets every channel, then the primary, closes the output and the mixer.
     void destroy();
 

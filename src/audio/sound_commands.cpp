@@ -2,11 +2,12 @@
 
 #include "audio/sound_buffer.hpp"
 #include "audio/wave_reader.hpp"
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 #include "resources/pack_archive.hpp"
 #include "resources/resource_lookup.hpp"
+#include "video/video_commands.hpp"
 
 #include <algorithm>
 #include <string>
@@ -19,29 +20,26 @@ namespace vura {
 
 namespace {
 
-bool inTable(std::size_t size, int index) {
-    return index >= 0 && static_cast<std::size_t>(index) < size;
-}
-
 // The level the channel's volume variable gives, 0 to 100 for the values the scripts keep
 // there. A variable outside the common bank (the initial -1 among them) shows the machine's
 // access message, and the channel then plays at its own percentage of full scale.
-std::int64_t masterLevel(Engine& engine, int channel) {
-    std::int32_t variable = engine.channelVolumeVariables[channel];
-    if (!engine.vm)
+std::int64_t masterLevel(Engine& engine, const SoundChannel& channel) {
+    ScriptVm* vm = engine.script.vm.get();
+    if (!vm)
         return 100;
-    if (!inTable(engine.vm->commonInts.size(), variable)) {
-        engine.vm->ReadCommonInt(variable); // shows the message
+    const std::int32_t variable = channel.volumeVariable;
+    if (variable < 0 || static_cast<std::size_t>(variable) >= vm->commonInts.size()) {
+        vm->ReadCommonInt(variable); // shows the message
         return 100;
     }
-    return engine.vm->commonInts[variable];
+    return vm->commonInts[static_cast<std::size_t>(variable)];
 }
 
 // The start-up failures of the sound device, which end the game: no owner, caption "error".
 int deviceFailure(Engine& engine, const char* messageUtf8) {
     engine.platform.messageBox(BoxOwner::NoWindow, sjis(messageUtf8), "error",
                                MessageBoxButtons::Ok);
-    engine.engineState = 1;
+    RequestQuit(engine);
     return 0;
 }
 
@@ -50,53 +48,16 @@ void showError(Engine& engine, const char* messageUtf8) {
                                MessageBoxButtons::Ok);
 }
 
-// The video device that a played video leaves behind is closed here once videos exist.
-void closeVideoDeviceBeforeSound(Engine&) {}
-
-// Channels made afresh: every record and volume variable in its initial state, each buffer
-// empty. Channels that exist are stopped and freed first, streams and their handles included.
-void rebuildChannels(Engine& engine, int count) {
-    engine.soundChannels.assign(static_cast<std::size_t>(count), SoundChannel{});
-    engine.channelVolumeVariables.assign(static_cast<std::size_t>(count), -1);
-    SoundManager* manager = engine.soundManager.get();
-    if (!manager)
-        return; // command 102 makes the buffers with the device
-    // The manager makes its channels only once; a second count replaces them all.
-    manager->channels.clear();
-    manager->channelCount = 0;
-    manager->createChannels(count);
-}
-
 } // namespace
 
-SoundChannel* FindSoundChannel(Engine& engine, int channel) {
-    if (!inTable(engine.soundChannels.size(), channel) ||
-        !inTable(engine.channelVolumeVariables.size(), channel))
-        return nullptr;
-    return &engine.soundChannels[static_cast<std::size_t>(channel)];
-}
-
-SoundBuffer* FindChannelBuffer(Engine& engine, int channel) {
-    if (!engine.soundManager || !FindSoundChannel(engine, channel))
-        return nullptr;
-    return engine.soundManager->channel(channel);
-}
-
-PackArchive* ChannelPack(Engine& engine, int packNumber) {
-    if (!inTable(engine.packs.size(), packNumber))
-        return nullptr;
-    PackArchive* pack = engine.packs[static_cast<std::size_t>(packNumber)].get();
-    return pack && pack->present ? pack : nullptr;
-}
-
 void ApplyChannelVolume(Engine& engine, int channel, bool always) {
-    SoundChannel* record = FindSoundChannel(engine, channel);
-    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    SoundChannel* record = engine.sound.channel(channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
     if (!record || !buffer)
         return;
     // In 64 bits, as a common int may hold any value; a negative level is silence. A level
     // above 100 gives a positive volume, which the buffer refuses, keeping the one it has.
-    std::int64_t level = masterLevel(engine, channel) * record->volumePercent / 100;
+    std::int64_t level = masterLevel(engine, *record) * record->volumePercent / 100;
     level = std::clamp<std::int64_t>(level, 0, 0x7FFFFFFF);
     std::int32_t millibels = VolumeToMillibels(static_cast<int>(level), 100);
     if (always || millibels != buffer->volume)
@@ -104,7 +65,7 @@ void ApplyChannelVolume(Engine& engine, int channel, bool always) {
 }
 
 void StopChannel(Engine& engine, int channel) {
-    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
     if (!buffer)
         return;
     bool streamedFromPack = buffer->streaming && buffer->fileHandle >= 0;
@@ -113,8 +74,7 @@ void StopChannel(Engine& engine, int channel) {
     // The pack gave that handle away when the stream started and holds none of its own now;
     // closing its stream leaves it ready to open its data file anew, and closes nothing twice.
     if (streamedFromPack) {
-        if (PackArchive* pack =
-                ChannelPack(engine, engine.soundChannels[static_cast<std::size_t>(channel)].pack))
+        if (PackArchive* pack = engine.sound.pack(engine.sound.channel(channel)->pack))
             pack->CloseStream();
     }
 }
@@ -127,20 +87,20 @@ int InitSoundChannels(Engine& engine) {
         return FailFatal(engine, sjis("サウンドチャンネル数が多すぎます"), "InitSoundChannels");
     // A count of 0 changes nothing, and a negative count is a script error.
     if (count > 0)
-        rebuildChannels(engine, count);
+        engine.sound.makeChannels(count);
     return completeCommand(engine);
 }
 
 int SetChannelPack(Engine& engine) {
     std::int32_t pack = popValue(engine);
-    if (SoundChannel* record = FindSoundChannel(engine, popValue(engine)))
+    if (SoundChannel* record = engine.sound.channel(popValue(engine)))
         record->pack = pack;
     return completeCommand(engine);
 }
 
 int SetChannelStream(Engine& engine) {
     std::int32_t flag = popValue(engine);
-    if (SoundChannel* record = FindSoundChannel(engine, popValue(engine)))
+    if (SoundChannel* record = engine.sound.channel(popValue(engine)))
         record->streaming = flag != 0;
     return completeCommand(engine);
 }
@@ -149,8 +109,8 @@ int PlayDSB(Engine& engine) {
     bool loop = popValue(engine) != 0;
     std::string name = popString(engine, kSoundNameMax);
     std::int32_t channel = popValue(engine);
-    SoundChannel* record = FindSoundChannel(engine, channel);
-    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    SoundChannel* record = engine.sound.channel(channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
     if (!record || !buffer)
         return completeCommand(engine);
     StopChannel(engine, channel);
@@ -173,9 +133,9 @@ int InitPackFiles(Engine& engine) {
     // A count of 0 keeps the packs there are, and a negative count is a script error. Sounds
     // streaming out of the old packs play on: each holds its own handle on the data file.
     if (count > 0) {
-        engine.packs.clear();
+        engine.sound.packs.clear();
         for (std::int32_t i = 0; i < count; ++i)
-            engine.packs.push_back(std::make_unique<PackArchive>());
+            engine.sound.packs.push_back(std::make_unique<PackArchive>());
     }
     return completeCommand(engine);
 }
@@ -183,10 +143,11 @@ int InitPackFiles(Engine& engine) {
 int SetPackFileName(Engine& engine) {
     std::string name = popString(engine, kSoundNameMax);
     std::int32_t number = popValue(engine);
-    if (!inTable(engine.packs.size(), number))
+    auto& packs = engine.sound.packs;
+    if (number < 0 || static_cast<std::size_t>(number) >= packs.size())
         return completeCommand(engine);
-    PackArchive& pack = *engine.packs[static_cast<std::size_t>(number)];
-    pack.SetPaths(engine.systemInfo->programDirectory / name);
+    PackArchive& pack = *packs[static_cast<std::size_t>(number)];
+    pack.SetPaths(engine.app.systemInfo->programDirectory / name);
     if (pack.present) {
         pack.ReadIndex();
     } else {
@@ -205,9 +166,8 @@ int StopDSB(Engine& engine) {
 
 int SetChannelVolumeVariable(Engine& engine) {
     std::int32_t variable = popValue(engine);
-    std::int32_t channel = popValue(engine);
-    if (FindSoundChannel(engine, channel))
-        engine.channelVolumeVariables[static_cast<std::size_t>(channel)] = variable;
+    if (SoundChannel* record = engine.sound.channel(popValue(engine)))
+        record->volumeVariable = variable;
     return completeCommand(engine);
 }
 
@@ -219,7 +179,7 @@ int ApplyChannelVolume(Engine& engine) {
 int SetChannelVolumePercent(Engine& engine) {
     std::int32_t percent = std::clamp(popValue(engine), 0, 100);
     std::int32_t channel = popValue(engine);
-    if (SoundChannel* record = FindSoundChannel(engine, channel)) {
+    if (SoundChannel* record = engine.sound.channel(channel)) {
         record->volumePercent = percent;
         vura::ApplyChannelVolume(engine, channel, true);
     }
@@ -227,21 +187,23 @@ int SetChannelVolumePercent(Engine& engine) {
 }
 
 int InitDirectSound(Engine& engine) {
-    closeVideoDeviceBeforeSound(engine);
+    CloseVideoDevice(engine);
     // Only one sound output is open at a time: a device that is still here (no video was
     // played since it was made) is stopped and closed before the new one opens.
-    engine.soundManager.reset();
-    engine.soundManager = std::make_unique<SoundManager>(engine.platform);
-    if (!engine.soundManager->create())
+    SoundState& sound = engine.sound;
+    sound.closeDevice();
+    sound.manager = std::make_unique<SoundManager>(engine.platform);
+    if (!sound.manager->create())
         return deviceFailure(engine, "DirectSoundマネージャ生成に失敗");
-    if (!engine.soundManager->createPrimary(kAudioOutputRate))
+    if (!sound.manager->createPrimary(kAudioOutputRate))
         return deviceFailure(engine, "PrimaryDirectSoundBuffer生成に失敗");
-    int count = static_cast<int>(engine.soundChannels.size());
+    int count = static_cast<int>(sound.channels.size());
     if (count > 0)
-        engine.soundManager->createChannels(count);
+        sound.manager->createChannels(count);
+    sound.attachBuffers();
     // Every channel that had a sound gets it back, silent until a command plays it.
     for (int channel = 0; channel < count; ++channel) {
-        const std::string& name = engine.soundChannels[static_cast<std::size_t>(channel)].name;
+        const std::string& name = sound.channels[static_cast<std::size_t>(channel)].name;
         if (!name.empty() && !LoadSound(engine, name, channel))
             showError(engine, "Soundファイルロードに失敗 in LoadDataSet()");
     }

@@ -1,5 +1,7 @@
 #include "audio/sound_device.hpp"
 
+#include "base/byte_order.hpp"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -8,24 +10,6 @@
 namespace vura {
 
 namespace {
-
-std::uint16_t u16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-    put16(p, v);
-    put16(p + 2, v >> 16);
-}
 
 constexpr std::uint16_t kTagPcm = 1;
 constexpr std::uint16_t kTagFloat = 3;
@@ -60,13 +44,13 @@ inline float readSample(const std::uint8_t* p) {
     if constexpr (K == SampleKind::U8) {
         return static_cast<float>((static_cast<int>(p[0]) - 128) * 256);
     } else if constexpr (K == SampleKind::S16) {
-        return static_cast<float>(static_cast<std::int16_t>(u16(p)));
+        return static_cast<float>(static_cast<std::int16_t>(readLe16(p)));
     } else if constexpr (K == SampleKind::S24) {
         std::int32_t v = static_cast<std::int32_t>((p[0] << 8) | (p[1] << 16) |
                                                    (static_cast<std::uint32_t>(p[2]) << 24));
         return static_cast<float>(v >> 8) * (1.0f / 256.0f);
     } else if constexpr (K == SampleKind::S32) {
-        return static_cast<float>(static_cast<std::int32_t>(u32(p))) * (1.0f / 65536.0f);
+        return static_cast<float>(static_cast<std::int32_t>(readLe32(p))) * (1.0f / 65536.0f);
     } else {
         float v;
         std::memcpy(&v, p, 4);
@@ -203,22 +187,22 @@ std::optional<PcmFormat> parseFormatBlock(std::span<const std::uint8_t> block) {
     if (block.size() < 16)
         return std::nullopt;
     const std::uint8_t* p = block.data();
-    std::uint16_t tag = u16(p);
+    std::uint16_t tag = readLe16(p);
     PcmFormat f;
-    f.channels = u16(p + 2);
-    f.rate = u32(p + 4);
-    f.averageBytesPerSecond = u32(p + 8);
-    f.blockAlign = u16(p + 12);
-    f.bits = u16(p + 14);
+    f.channels = readLe16(p + 2);
+    f.rate = readLe32(p + 4);
+    f.averageBytesPerSecond = readLe32(p + 8);
+    f.blockAlign = readLe16(p + 12);
+    f.bits = readLe16(p + 14);
     if (tag == kTagExtensible) {
         // cbSize 22: valid bits, channel mask, sub-format identifier.
-        if (block.size() < 40 || u16(p + 16) < 22 ||
+        if (block.size() < 40 || readLe16(p + 16) < 22 ||
             std::memcmp(p + 26, kSubFormatTail, sizeof kSubFormatTail) != 0)
             return std::nullopt;
-        std::uint16_t validBits = u16(p + 18);
+        std::uint16_t validBits = readLe16(p + 18);
         if (validBits == 0 || validBits > f.bits)
             return std::nullopt;
-        tag = u16(p + 24);
+        tag = readLe16(p + 24);
     }
     if (tag == kTagPcm) {
         if (f.bits != 8 && f.bits != 16 && f.bits != 24 && f.bits != 32)
@@ -242,13 +226,13 @@ std::vector<std::uint8_t> pcmFormatBlock(std::uint16_t channels, std::uint32_t r
                                          std::uint16_t bits) {
     std::vector<std::uint8_t> block(18, 0);
     std::uint16_t align = static_cast<std::uint16_t>(channels * (bits / 8));
-    put16(&block[0], kTagPcm);
-    put16(&block[2], channels);
-    put32(&block[4], rate);
-    put32(&block[8], rate * align);
-    put16(&block[12], align);
-    put16(&block[14], bits);
-    put16(&block[16], 0);
+    writeLe16(&block[0], kTagPcm);
+    writeLe16(&block[2], channels);
+    writeLe32(&block[4], rate);
+    writeLe32(&block[8], rate * align);
+    writeLe16(&block[12], align);
+    writeLe16(&block[14], bits);
+    writeLe16(&block[16], 0);
     return block;
 }
 

@@ -1,5 +1,7 @@
 #include "audio/wave_reader.hpp"
 
+#include "base/byte_order.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,13 +13,7 @@
 
 namespace vura {
 
-namespace {
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-} // namespace
+namespace {} // namespace
 
 int VolumeToMillibels(int level, int full) {
     // Nothing, or less than nothing (a negative master volume), is silence.
@@ -83,7 +79,7 @@ bool WaveReader::readHeader() {
     if (!readAt(riffStart_, header, 12) || std::memcmp(header, "RIFF", 4) != 0 ||
         std::memcmp(header + 8, "WAVE", 4) != 0)
         return false;
-    riffEnd_ = riffStart_ + 8 + u32(header + 4);
+    riffEnd_ = riffStart_ + 8 + readLe32(header + 4);
     // A RIFF size that claims more than the file holds is cut to the file.
     struct stat info {};
     if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode))
@@ -107,7 +103,7 @@ bool WaveReader::findChunk(const char id[4], std::int64_t& start, std::uint32_t&
         std::uint8_t header[8];
         if (!readAt(position, header, 8))
             return false;
-        std::uint32_t length = u32(header + 4);
+        std::uint32_t length = readLe32(header + 4);
         if (std::memcmp(header, id, 4) == 0) {
             start = position + 8;
             size = static_cast<std::uint32_t>(
@@ -148,7 +144,7 @@ bool WaveReader::read(std::uint32_t count, std::uint8_t* dest) {
 std::uint32_t WaveReader::loopBytes() const {
     // A stream plays whole frames only: a partial frame at the end of the data is left out of
     // the loop, so the channels never swap at the join.
-    std::uint32_t align = format_.size() >= 14 ? (format_[12] | (format_[13] << 8)) : 1;
+    std::uint32_t align = format_.size() >= 14 ? readLe16(format_.data() + 12) : 1;
     if (align == 0)
         align = 1;
     return dataSize_ - dataSize_ % align;

@@ -1,65 +1,94 @@
 #include "core/command_support.hpp"
 
+#include "base/sjis.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 
 namespace vura {
 
+namespace {
+
+ScriptVm& machine(Engine& engine) {
+    return *engine.script.vm;
+}
+
+} // namespace
+
 Value popRaw(Engine& engine) {
-    return engine.vm->Pop();
+    return machine(engine).Pop();
 }
 
 std::int32_t popValue(Engine& engine) {
-    return engine.vm->Pop().value;
+    return machine(engine).Pop().value;
 }
 
 std::optional<std::int32_t> popInt(Engine& engine) {
-    Value v = engine.vm->Pop();
+    ScriptVm& vm = machine(engine);
+    Value v = vm.Pop();
     switch (v.type) {
     case kInt:
         return v.value;
     case kGameIntRef:
-        return engine.vm->ReadGameInt(v.value);
+        return vm.ReadGameInt(v.value);
     case kCommonIntRef:
-        return engine.vm->ReadCommonInt(v.value);
+        return vm.ReadCommonInt(v.value);
     default:
         return std::nullopt;
     }
 }
 
 std::optional<bool> popFlag(Engine& engine) {
-    Value v = engine.vm->Pop();
+    ScriptVm& vm = machine(engine);
+    Value v = vm.Pop();
     if (v.type == kBool)
-        return v.value != 0;
-    if (v.type == kGameFlagRef) {
-        auto& flags = engine.vm->gameFlags;
-        if (v.value < 0 || static_cast<std::size_t>(v.value) >= flags.size()) {
-            if (engine.vm->onAccessViolation)
-                engine.vm->onAccessViolation();
-            return false;
-        }
-        return flags[v.value] != 0;
+        return v.value == 1;
+    if (v.type != kGameFlagRef)
+        return std::nullopt;
+    const auto& flags = vm.gameFlags;
+    if (v.value < 0 || static_cast<std::size_t>(v.value) >= flags.size()) {
+        if (vm.onAccessViolation)
+            vm.onAccessViolation();
+        return false;
     }
-    return std::nullopt;
+    return flags[static_cast<std::size_t>(v.value)] == 1;
 }
 
-std::string popString(Engine& engine, std::size_t maxLen) {
+std::string resolveString(Engine& engine, Value value, std::size_t maxLen) {
     std::string text;
-    engine.vm->ResolveStringArg(engine.vm->Pop(), text, maxLen);
+    machine(engine).ResolveStringArg(value, text, maxLen);
     if (auto zero = text.find('\0'); zero != std::string::npos)
         text.resize(zero);
     return text;
 }
 
+std::string popString(Engine& engine, std::size_t maxLen) {
+    return resolveString(engine, machine(engine).Pop(), maxLen);
+}
+
+Value popUnresolvedString(Engine& engine) {
+    return machine(engine).Pop();
+}
+
+std::optional<std::int32_t> popGameIntRef(Engine& engine) {
+    Value v = machine(engine).Pop();
+    if (v.type != kGameIntRef)
+        return std::nullopt;
+    return v.value;
+}
+
 void pollInput(Engine& engine) {
-    engine.input->PollKeyboard(true);
-    engine.input->PollMouse(engine.appState->active);
+    engine.app.input->PollKeyboard(true);
+    engine.app.input->PollMouse(engine.app.appState->active);
 }
 
 int completeCommand(Engine& engine, std::int32_t result) {
-    ++engine.vm->pc;
-    engine.vm->Push(kInt, result);
+    ScriptVm& vm = machine(engine);
+    ++vm.pc;
+    vm.Push(kInt, result);
     return 1;
+}
+
+void RequestQuit(Engine& engine) {
+    engine.script.engineState = kQuitState;
 }
 
 int FailFatal(Engine& engine, std::string_view whatSjis, std::string_view operation) {
@@ -68,7 +97,7 @@ int FailFatal(Engine& engine, std::string_view whatSjis, std::string_view operat
     text += operation;
     text += "()";
     engine.platform.messageBox(BoxOwner::MainWindow, text, "error", MessageBoxButtons::Ok);
-    engine.engineState = 1;
+    RequestQuit(engine);
     return 0;
 }
 
@@ -78,26 +107,28 @@ void ReportVmError(Engine& engine, int code) {
 }
 
 bool PushSavedCommand(Engine& engine) {
-    if (engine.savedCommandTop + 1 >= kSavedCommandDepth) {
+    ScriptState& script = engine.script;
+    if (script.savedCommandTop + 1 >= kSavedCommandDepth) {
         engine.platform.messageBox(
             BoxOwner::MainWindow, sjis("割り込みが8段を超えました。これ以上スクリプトを呼べません"),
             "error", MessageBoxButtons::Ok);
         return false;
     }
-    SavedCommand& saved = engine.savedCommandStack[++engine.savedCommandTop];
-    saved.engineState = engine.engineState;
-    saved.commandPhase = engine.commandPhase;
-    saved.commandScratch = engine.commandScratch;
+    SavedCommand& saved = script.savedCommandStack[++script.savedCommandTop];
+    saved.engineState = script.engineState;
+    saved.commandPhase = script.commandPhase;
+    saved.commandScratch = script.commandScratch;
     return true;
 }
 
 bool PopSavedCommand(Engine& engine) {
-    if (engine.savedCommandTop < 0)
+    ScriptState& script = engine.script;
+    if (script.savedCommandTop < 0)
         return false;
-    const SavedCommand& saved = engine.savedCommandStack[engine.savedCommandTop--];
-    engine.engineState = saved.engineState;
-    engine.commandPhase = saved.commandPhase;
-    engine.commandScratch = saved.commandScratch;
+    const SavedCommand& saved = script.savedCommandStack[script.savedCommandTop--];
+    script.engineState = saved.engineState;
+    script.commandPhase = saved.commandPhase;
+    script.commandScratch = saved.commandScratch;
     return true;
 }
 

@@ -1,10 +1,10 @@
 #include "core/command_table.hpp"
 
 #include "audio/sound_commands.hpp"
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "core/flow_commands.hpp"
-#include "core/sjis.hpp"
 #include "graphics/graphic_effect.hpp"
 #include "graphics/layer_commands.hpp"
 #include "text/text_commands.hpp"
@@ -18,11 +18,53 @@ namespace {
 // Commands whose subsystem has not been built yet say so, by name and number, and end the
 // game; a script never runs on past a command that did nothing.
 int NotBuilt(Engine& engine) {
-    std::string text = sjis("未実装のコマンドです: ") + std::to_string(engine.engineState) + " " +
-                       std::string(commandName(engine.engineState));
+    std::int32_t state = engine.script.engineState;
+    std::string text = sjis("未実装のコマンドです: ") + std::to_string(state) + " " +
+                       std::string(commandName(state));
     engine.platform.messageBox(BoxOwner::MainWindow, text, "error", MessageBoxButtons::Ok);
-    engine.engineState = 1;
+    RequestQuit(engine);
     return 0;
+}
+
+// Where a command started: its number, the program counter of its call and how deep the stack
+// was once the number was popped, and how many arguments its row says the script pushed.
+void noteCommandStart(Engine& engine, std::int32_t number) {
+    const ScriptVm& vm = *engine.script.vm;
+    auto valueAt = [&](int depth) -> std::optional<std::int32_t> {
+        if (vm.top - depth < 0)
+            return std::nullopt;
+        return vm.valueStack[static_cast<std::size_t>(vm.top - depth)].value;
+    };
+    CommandStart& start = engine.script.commandStart;
+    start.number = number;
+    start.pc = vm.pc;
+    start.top = vm.top;
+    std::optional<int> count = expectedArgumentCount(
+        kCommandSignatures[static_cast<std::size_t>(number)], valueAt(0), valueAt(1));
+    start.arguments = count ? *count : -1;
+}
+
+// A command that completed by stepping over its call must have taken exactly the arguments its
+// row declares and pushed its one result; anything else means the handler and the table
+// disagree. Commands that load a script, interrupted commands and stack faults are left out.
+void checkArgumentsTaken(Engine& engine, std::int32_t number) {
+    ScriptState& script = engine.script;
+    CommandStart& start = script.commandStart;
+    if (start.number != number || start.arguments < 0 || !script.vm ||
+        script.vm->pc != start.pc + 1 ||
+        kCommandSignatures[static_cast<std::size_t>(number)].result != ResultKind::Int) {
+        start.number = -1;
+        return;
+    }
+    start.number = -1;
+    const int taken = start.top + 1 - script.vm->top;
+    if (taken == start.arguments)
+        return;
+    ++script.argumentMismatches;
+    if (engine.config.trace)
+        *engine.config.trace << "trace: command " << number << " " << commandName(number)
+                             << " took " << taken << " arguments where its row declares "
+                             << start.arguments << '\n';
 }
 
 } // namespace
@@ -32,23 +74,25 @@ namespace commands {
 int RunScript(Engine& engine) {
     // Without a script the engine idles. Once the window is gone the game has ended: the tick
     // that takes the quit does not run the machine again, which would repeat its last error.
-    if (!engine.vm || !engine.appState || !engine.appState->hasWindow())
+    AppState* app = engine.app.appState.get();
+    if (!engine.script.vm || !app || !app->hasWindow())
         return 0;
-    ScriptVm& vm = *engine.vm;
+    ScriptVm& vm = *engine.script.vm;
     int result = vm.Run();
     switch (result) {
     case kRunYield:
         break; // a long loop goes on at the same place on the next tick
     case kRunEnd:
-        engine.engineState = 1;
+        RequestQuit(engine);
         break;
     case kRunCommand: {
         std::int32_t number = vm.Pop().value;
         if (number < 0 || number >= kCommandCount) {
             ReportVmError(engine, kErrCommandNumber);
-            engine.engineState = 1;
+            RequestQuit(engine);
         } else {
-            engine.engineState = number;
+            engine.script.engineState = number;
+            noteCommandStart(engine, number);
         }
         break;
     }
@@ -56,18 +100,18 @@ int RunScript(Engine& engine) {
         ShowScriptLine(engine, vm.Pop().value);
         break;
     case kRunReturn:
-        engine.engineState = 2;
+        engine.script.engineState = kReturnState;
         break;
     default:
         ReportVmError(engine, result);
-        engine.engineState = 1;
+        RequestQuit(engine);
         break;
     }
     return 0;
 }
 
 int Quit(Engine& engine) {
-    engine.appState->DestroyMainWindow();
+    engine.app.appState->DestroyMainWindow();
     return 1;
 }
 
@@ -81,168 +125,180 @@ int Dummy(Engine& engine) {
 
 using namespace commands;
 
-constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
-    {0, "RunScript", RunScript},
-    {1, "Quit", Quit},
-    {2, "ReturnSQX", ReturnSQX},
-    {3, "Dummy", Dummy},
-    {4, "Dummy", Dummy},
-    {5, "Dummy", Dummy},
-    {6, "Dummy", Dummy},
-    {7, "Dummy", Dummy},
-    {8, "Dummy", Dummy},
-    {9, "Dummy", Dummy},
-    {10, "LoadSQX", LoadSQX},
-    {11, "CallSQX", CallSQX},
-    {12, "SetWindowTitle", SetWindowTitle},
-    {13, "StartTimer", StartTimer},
-    {14, "WaitTimer", WaitTimer},
-    {15, "WaitClick", WaitClick},
-    {16, "SetLayerCount", SetLayerCount},
-    {17, "SetMaskCount", SetMaskCount},
-    {18, "LoadLayer", LoadLayer},
-    {19, "LoadMask", LoadMask},
-    {20, "SetLayerVisible", SetLayerVisible},
-    {21, "SetLayerPosition", SetLayerPosition},
-    {22, "SetLayerSourceRect", SetLayerSourceRect},
-    {23, "SetLayerMask", SetLayerMask},
-    {24, "SetLayerBlend", SetLayerBlend},
-    {25, "SetClipRect", SetClipRect},
-    {26, "StartupGraphicEffect", StartupGraphicEffect},
-    {27, "SetEffectInterval", SetEffectInterval},
-    {28, "SetScreenTone", SetScreenTone},
-    {29, "SetMessageWindowCount", SetMessageWindowCount},
-    {30, "SetMessageFont", SetMessageFont},
-    {31, "SetMessageFontStyle", SetMessageFontStyle},
-    {32, "SetMessageAntialias", SetMessageAntialias},
-    {33, "SetMessageBottomAlign", SetMessageBottomAlign},
-    {34, "SetMessageShadow", SetMessageShadow},
-    {35, "SetMessageTextColor", SetMessageTextColor},
-    {36, "SetMessageShadowColor", SetMessageShadowColor},
-    {37, "SetMessageShadowOffset", SetMessageShadowOffset},
-    {38, "SetMessageWindowRect", SetMessageWindowRect},
-    {39, "SetMessageHooks", SetMessageHooks},
-    {40, "SetMessageHangingPunctuation", SetMessageHangingPunctuation},
-    {41, "SetMessageBracketIndent", SetMessageBracketIndent},
-    {42, "SetMessageLogPages", SetMessageLogPages},
-    {43, "SetMessageSpeed", SetMessageSpeed},
-    {44, "MessageFlowReady", MessageFlowReady},
-    {45, "InitSoundChannels", InitSoundChannels},
-    {46, "SetChannelPack", SetChannelPack},
-    {47, "SetChannelStream", SetChannelStream},
-    {48, "PlayDSB", PlayDSB},
-    {49, "InitPackFiles", InitPackFiles},
-    {50, "SetPackFileName", SetPackFileName},
-    {51, "StopDSB", StopDSB},
-    {52, "SetMessageWindowVoiceChannel", SetMessageWindowVoiceChannel},
-    {53, "SetMessageWindowInstant", SetMessageWindowInstant},
-    {54, "InitSystemButtons", NotBuilt},
-    {55, "SetSystemButtonLayer", NotBuilt},
-    {56, "SetSystemButtonEnabled", NotBuilt},
-    {57, "SetSystemButtonShown", NotBuilt},
-    {58, "SetSystemButton", NotBuilt},
-    {59, "SetSystemButtonSound", NotBuilt},
-    {60, "MessageWindowPeek", MessageWindowPeek},
-    {61, "SetLayerHidden", SetLayerHidden},
-    {62, "SetWindowModeVariable", SetWindowModeVariable},
-    {63, "SetEffectVariable", SetEffectVariable},
-    {64, "SetNoWaitVariable", SetNoWaitVariable},
-    {65, "SetChannelVolumeVariable", SetChannelVolumeVariable},
-    {66, "ApplyWindowMode", ApplyWindowMode},
-    {67, "ApplyChannelVolume", ApplyChannelVolume},
-    {68, "ReadyToClickableMap", NotBuilt},
-    {69, "ClearClickableMap", NotBuilt},
-    {70, "ClickableMapWait", NotBuilt},
-    {71, "SetClickableMapItem", NotBuilt},
-    {72, "SetChannelVolumePercent", SetChannelVolumePercent},
-    {73, "SetRightClickEnabled", SetRightClickEnabled},
-    {74, "SetSkipAllVariable", SetSkipAllVariable},
-    {75, "SetMessageSpacing", SetMessageSpacing},
-    {76, "StartSkipMode", StartSkipMode},
-    {77, "ShowMessageBox", ShowMessageBox},
-    {78, "NameEntryDialog", NotBuilt},
-    {79, "ChoiceMenuReady", NotBuilt},
-    {80, "SetHistoryLayout", NotBuilt},
-    {81, "SetHistoryVoiceIcon", NotBuilt},
-    {82, "ShowMessageHistory", NotBuilt},
-    {83, "ScrollHistoryBack", NotBuilt},
-    {84, "ScrollHistoryForward", NotBuilt},
-    {85, "CloseRClickScreen", NotBuilt},
-    {86, "SetWindowsOnTop", SetWindowsOnTop},
-    {87, "SetSpaceButton", SetSpaceButton},
-    {88, "SetWheelButton", SetWheelButton},
-    {89, "SetAnimationEnabled", SetAnimationEnabled},
-    {90, "SetAnimation", SetAnimation},
-    {91, "SetTitleData", NotBuilt},
-    {92, "TitleBack", NotBuilt},
-    {93, "SetSaveTitle", NotBuilt},
-    {94, "SetThumbnailSize", NotBuilt},
-    {95, "Save", NotBuilt},
-    {96, "Load", NotBuilt},
-    {97, "ReadyToSaveLoadClickableMap", NotBuilt},
-    {98, "ClearSaveLoadMap", NotBuilt},
-    {99, "SaveLoadMapWait", NotBuilt},
-    {100, "ResetSaveLoadClickableMapsChoise", NotBuilt},
-    {101, "PlayAVI", NotBuilt},
-    {102, "InitDirectSound", InitDirectSound},
-    {103, "WaitAVI", NotBuilt},
-    {104, "Random", Random},
-    {105, "CompareStrings", CompareStrings},
-    {106, "ReleaseLayerPicture", ReleaseLayerPicture},
-    {107, "ReadyToChipClickableMap", NotBuilt},
-    {108, "ClearChipClickableMap", NotBuilt},
-    {109, "ChipClickableMapWait", NotBuilt},
-    {110, "SetChipClickableMapItem", NotBuilt},
-    {111, "ReleaseMaskPicture", ReleaseMaskPicture},
-    {112, "ReplayMsgBoxSound", ReplayMsgBoxSound},
-    {113, "ShellOpen", ShellOpen},
-    {114, "ResetGameVariables", ResetGameVariables},
-    {115, "SubString", SubString},
-    {116, "ConcatStrings", ConcatStrings},
-    {117, "SaveNow", NotBuilt},
-    {118, "GetDateTime", GetDateTime},
-}};
+// A row names its handler once; the name must be the one the command's signature gives it.
+#define VURA_COMMAND(number, handler)                                                              \
+    CommandEntry {                                                                                 \
+        number, #handler, handler                                                                  \
+    }
+#define VURA_NOT_BUILT(number)                                                                     \
+    CommandEntry {                                                                                 \
+        number, kCommandSignatures[number].name, NotBuilt                                          \
+    }
 
-static_assert(kCommandTable.size() == 119);
+// clang-format off
+constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
+    VURA_COMMAND(0, RunScript),
+    VURA_COMMAND(1, Quit),
+    VURA_COMMAND(2, ReturnSQX),
+    VURA_COMMAND(3, Dummy),
+    VURA_COMMAND(4, Dummy),
+    VURA_COMMAND(5, Dummy),
+    VURA_COMMAND(6, Dummy),
+    VURA_COMMAND(7, Dummy),
+    VURA_COMMAND(8, Dummy),
+    VURA_COMMAND(9, Dummy),
+    VURA_COMMAND(10, LoadSQX),
+    VURA_COMMAND(11, CallSQX),
+    VURA_COMMAND(12, SetWindowTitle),
+    VURA_COMMAND(13, StartTimer),
+    VURA_COMMAND(14, WaitTimer),
+    VURA_COMMAND(15, WaitClick),
+    VURA_COMMAND(16, SetLayerCount),
+    VURA_COMMAND(17, SetMaskCount),
+    VURA_COMMAND(18, LoadLayer),
+    VURA_COMMAND(19, LoadMask),
+    VURA_COMMAND(20, SetLayerVisible),
+    VURA_COMMAND(21, SetLayerPosition),
+    VURA_COMMAND(22, SetLayerSourceRect),
+    VURA_COMMAND(23, SetLayerMask),
+    VURA_COMMAND(24, SetLayerBlend),
+    VURA_COMMAND(25, SetClipRect),
+    VURA_COMMAND(26, StartupGraphicEffect),
+    VURA_COMMAND(27, SetEffectInterval),
+    VURA_COMMAND(28, SetScreenTone),
+    VURA_COMMAND(29, SetMessageWindowCount),
+    VURA_COMMAND(30, SetMessageFont),
+    VURA_COMMAND(31, SetMessageFontStyle),
+    VURA_COMMAND(32, SetMessageAntialias),
+    VURA_COMMAND(33, SetMessageBottomAlign),
+    VURA_COMMAND(34, SetMessageShadow),
+    VURA_COMMAND(35, SetMessageTextColor),
+    VURA_COMMAND(36, SetMessageShadowColor),
+    VURA_COMMAND(37, SetMessageShadowOffset),
+    VURA_COMMAND(38, SetMessageWindowRect),
+    VURA_COMMAND(39, SetMessageHooks),
+    VURA_COMMAND(40, SetMessageHangingPunctuation),
+    VURA_COMMAND(41, SetMessageBracketIndent),
+    VURA_COMMAND(42, SetMessageLogPages),
+    VURA_COMMAND(43, SetMessageSpeed),
+    VURA_COMMAND(44, MessageFlowReady),
+    VURA_COMMAND(45, InitSoundChannels),
+    VURA_COMMAND(46, SetChannelPack),
+    VURA_COMMAND(47, SetChannelStream),
+    VURA_COMMAND(48, PlayDSB),
+    VURA_COMMAND(49, InitPackFiles),
+    VURA_COMMAND(50, SetPackFileName),
+    VURA_COMMAND(51, StopDSB),
+    VURA_COMMAND(52, SetMessageWindowVoiceChannel),
+    VURA_COMMAND(53, SetMessageWindowInstant),
+    VURA_NOT_BUILT(54),
+    VURA_NOT_BUILT(55),
+    VURA_NOT_BUILT(56),
+    VURA_NOT_BUILT(57),
+    VURA_NOT_BUILT(58),
+    VURA_NOT_BUILT(59),
+    VURA_COMMAND(60, MessageWindowPeek),
+    VURA_COMMAND(61, SetLayerHidden),
+    VURA_COMMAND(62, SetWindowModeVariable),
+    VURA_COMMAND(63, SetEffectVariable),
+    VURA_COMMAND(64, SetNoWaitVariable),
+    VURA_COMMAND(65, SetChannelVolumeVariable),
+    VURA_COMMAND(66, ApplyWindowMode),
+    VURA_COMMAND(67, ApplyChannelVolume),
+    VURA_NOT_BUILT(68),
+    VURA_NOT_BUILT(69),
+    VURA_NOT_BUILT(70),
+    VURA_NOT_BUILT(71),
+    VURA_COMMAND(72, SetChannelVolumePercent),
+    VURA_COMMAND(73, SetRightClickEnabled),
+    VURA_COMMAND(74, SetSkipAllVariable),
+    VURA_COMMAND(75, SetMessageSpacing),
+    VURA_COMMAND(76, StartSkipMode),
+    VURA_COMMAND(77, ShowMessageBox),
+    VURA_NOT_BUILT(78),
+    VURA_NOT_BUILT(79),
+    VURA_NOT_BUILT(80),
+    VURA_NOT_BUILT(81),
+    VURA_NOT_BUILT(82),
+    VURA_NOT_BUILT(83),
+    VURA_NOT_BUILT(84),
+    VURA_NOT_BUILT(85),
+    VURA_COMMAND(86, SetWindowsOnTop),
+    VURA_COMMAND(87, SetSpaceButton),
+    VURA_COMMAND(88, SetWheelButton),
+    VURA_COMMAND(89, SetAnimationEnabled),
+    VURA_COMMAND(90, SetAnimation),
+    VURA_NOT_BUILT(91),
+    VURA_NOT_BUILT(92),
+    VURA_NOT_BUILT(93),
+    VURA_NOT_BUILT(94),
+    VURA_NOT_BUILT(95),
+    VURA_NOT_BUILT(96),
+    VURA_NOT_BUILT(97),
+    VURA_NOT_BUILT(98),
+    VURA_NOT_BUILT(99),
+    VURA_NOT_BUILT(100),
+    VURA_NOT_BUILT(101),
+    VURA_COMMAND(102, InitDirectSound),
+    VURA_NOT_BUILT(103),
+    VURA_COMMAND(104, Random),
+    VURA_COMMAND(105, CompareStrings),
+    VURA_COMMAND(106, ReleaseLayerPicture),
+    VURA_NOT_BUILT(107),
+    VURA_NOT_BUILT(108),
+    VURA_NOT_BUILT(109),
+    VURA_NOT_BUILT(110),
+    VURA_COMMAND(111, ReleaseMaskPicture),
+    VURA_COMMAND(112, ReplayMsgBoxSound),
+    VURA_COMMAND(113, ShellOpen),
+    VURA_COMMAND(114, ResetGameVariables),
+    VURA_COMMAND(115, SubString),
+    VURA_COMMAND(116, ConcatStrings),
+    VURA_NOT_BUILT(117),
+    VURA_COMMAND(118, GetDateTime),
+}};
+// clang-format on
+
+#undef VURA_COMMAND
+#undef VURA_NOT_BUILT
+
 static_assert([] {
     for (int i = 0; i < kCommandCount; ++i) {
-        if (kCommandTable[i].number != i)
+        const auto n = static_cast<std::size_t>(i);
+        if (kCommandTable[n].number != i || kCommandTable[n].name != kCommandSignatures[n].name)
             return false;
     }
     return true;
 }());
 
-std::string_view commandName(int number) {
-    if (number < 0 || number >= kCommandCount)
-        return "?";
-    return kCommandTable[number].name;
-}
-
 void DispatchCommand(Engine& engine) {
+    ScriptState& script = engine.script;
     const auto& table = engine.commands;
-    int state = engine.engineState;
+    const std::int32_t state = script.engineState;
     if (state < 0 || static_cast<std::size_t>(state) >= table.size()) {
         // A state outside the table can only come from a broken handler; end the game rather
         // than call through a bad index.
         engine.platform.messageBox(BoxOwner::MainWindow,
                                    sjis("不正なエンジン状態です: ") + std::to_string(state),
                                    "error", MessageBoxButtons::Ok);
-        engine.engineState = 1;
+        RequestQuit(engine);
         return;
     }
-    if (engine.vm)
-        engine.vm->stackFault = 0;
-    if (table[state].handler(engine) == 1) {
-        engine.engineState = 0;
-        engine.commandPhase = 0;
-        engine.commandScratch.fill(0);
+    if (script.vm)
+        script.vm->stackFault = 0;
+    if (table[static_cast<std::size_t>(state)].handler(engine) == 1) {
+        if (state != kRunScriptState && (!script.vm || script.vm->stackFault == 0))
+            checkArgumentsTaken(engine, state);
+        script.engineState = kRunScriptState;
+        script.commandPhase = 0;
+        script.commandScratch.fill(0);
     }
     // A handler that popped more arguments than the script pushed, or pushed onto a full
     // stack, ends the game like the machine's own stack errors.
-    if (engine.vm && engine.vm->stackFault != 0) {
-        ReportVmError(engine, engine.vm->stackFault);
-        engine.vm->stackFault = 0;
-        engine.engineState = 1;
+    if (script.vm && script.vm->stackFault != 0) {
+        ReportVmError(engine, script.vm->stackFault);
+        script.vm->stackFault = 0;
+        RequestQuit(engine);
     }
 }
 

@@ -1,7 +1,10 @@
 #pragma once
-// The script commands: number, name and handler of each of the 119. The engine state is the
+// The engine's command table: for each of the 119 command numbers its handler, next to the row
+// of kCommandSignatures that says what the command takes and gives. The engine state is the
 // number of the command being carried out; a handler returns 1 when its command has completed
 // and 0 to be called again on the next tick.
+
+#include "core/command_signatures.hpp"
 
 #include <array>
 #include <cstdint>
@@ -20,12 +23,7 @@ struct CommandEntry {
     CommandHandler handler;
 };
 
-inline constexpr int kCommandCount = 119;
-
 extern const std::array<CommandEntry, kCommandCount> kCommandTable;
-
-// The name of a command number, or "?" outside the table.
-std::string_view commandName(int number);
 
 // Runs the handler of the current engine state. On completion the state returns to 0 and the
 // phase and scratch are cleared; any other result leaves all three as they are.

@@ -1,8 +1,7 @@
 #include "core/engine.hpp"
 
 #include "audio/sound_buffer.hpp"
-#include "core/command_support.hpp"
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "graphics/screen.hpp"
 #include "resources/resource_lookup.hpp"
 #include "text/font_system.hpp"
@@ -36,54 +35,63 @@ std::filesystem::path directoryWithSeparator(const std::filesystem::path& dir) {
 } // namespace
 
 Engine::Engine(Platform& p, EngineConfig c)
-    : platform(p), config(std::move(c)), animations{Animation(p), Animation(p)},
-      commands(kCommandTable) {}
+    : platform(p), config(std::move(c)), text(p), commands(kCommandTable) {}
 
 Engine::~Engine() {
     ShutdownEngine(*this);
 }
 
-bool InitEngine(Engine& engine) {
-    engine.displayMode = std::make_unique<DisplayMode>(engine.platform);
+namespace {
 
-    engine.systemInfo = std::make_unique<SystemInfo>();
-    engine.systemInfo->programDirectory = directoryWithSeparator(engine.config.gameDirectory);
-    engine.systemInfo->baseName = engine.config.baseName.empty()
-                                      ? detectPackBaseName(engine.systemInfo->programDirectory)
-                                      : engine.config.baseName;
-    engine.systemInfo->hasVectorUnit =
-        engine.config.processorCheck ? engine.config.processorCheck() : true;
-    if (!engine.systemInfo->hasVectorUnit)
+// Start-up's first objects: the display mode, what it learns of the program and the machine,
+// and the game's default pack.
+bool initProgram(Engine& engine) {
+    AppRecord& app = engine.app;
+    app.displayMode = std::make_unique<DisplayMode>(engine.platform);
+    app.systemInfo = std::make_unique<SystemInfo>();
+    SystemInfo& info = *app.systemInfo;
+    info.programDirectory = directoryWithSeparator(engine.config.gameDirectory);
+    info.baseName = engine.config.baseName.empty() ? detectPackBaseName(info.programDirectory)
+                                                   : engine.config.baseName;
+    info.hasVectorUnit = engine.config.processorCheck ? engine.config.processorCheck() : true;
+    if (!info.hasVectorUnit)
         return startupFailure(engine, "MMX機能が搭載されていません。起動を中止します");
-
-    if (!engine.systemInfo->baseName.empty()) {
-        engine.defaultPack = std::make_unique<PackArchive>(engine.systemInfo->programDirectory /
-                                                           engine.systemInfo->baseName);
-        if (engine.defaultPack->present)
-            engine.defaultPack->ReadIndex();
+    if (!info.baseName.empty()) {
+        app.defaultPack = std::make_unique<PackArchive>(info.programDirectory / info.baseName);
+        if (app.defaultPack->present)
+            app.defaultPack->ReadIndex();
     }
+    return true;
+}
 
-    // The registers, cleared in one block.
-    engine.windowTitle = kInitialWindowTitle;
-    engine.engineState = 0;
-    engine.commandPhase = 0;
-    engine.commandScratch.fill(0);
-    engine.screenWidth = kScreenWidth;
-    engine.screenHeight = kScreenHeight;
-    engine.skipMode = false;
-    engine.effectRunning = false;
-    engine.scriptRunsDuringEffect = false;
-    engine.windowsOnTop = false;
-    engine.effectVariable = 0;
-    engine.noWaitVariable = 0;
-    engine.skipAllVariable = 0;
-    engine.windowModeVariable = 0;
-    engine.rightClickEnabled = false;
-    engine.savedCommandStack = {};
-    engine.savedCommandTop = -1;
+// The registers, cleared in one block.
+void clearRegisters(Engine& engine) {
+    engine.app.windowTitle = kInitialWindowTitle;
+    engine.app.skipMode = false;
+    ScriptState& script = engine.script;
+    script.engineState = kRunScriptState;
+    script.commandPhase = 0;
+    script.commandScratch.fill(0);
+    script.savedCommandStack = {};
+    script.savedCommandTop = -1;
+    DisplayState& display = engine.display;
+    display.screenWidth = kScreenWidth;
+    display.screenHeight = kScreenHeight;
+    display.effectRunning = false;
+    display.scriptRunsDuringEffect = false;
+    display.windowsOnTop = false;
+    TextState& text = engine.text;
+    text.effectVariable = 0;
+    text.noWaitVariable = 0;
+    text.skipAllVariable = 0;
+    text.windowModeVariable = 0;
+    engine.ui.rightClickEnabled = false;
+}
 
-    engine.appState = std::make_unique<AppState>(engine.platform);
-    switch (engine.appState->CreateMainWindow(engine.windowTitle)) {
+bool initWindowAndInput(Engine& engine) {
+    AppRecord& app = engine.app;
+    app.appState = std::make_unique<AppState>(engine.platform);
+    switch (app.appState->CreateMainWindow(app.windowTitle)) {
     case WindowCreation::ClassNotRegistered:
         return startupFailure(engine, "WindowClassレジストに失敗");
     case WindowCreation::WindowNotCreated:
@@ -91,49 +99,65 @@ bool InitEngine(Engine& engine) {
     case WindowCreation::Ok:
         break;
     }
-
-    engine.input = std::make_unique<InputState>(engine.platform);
-    if (engine.input->InitInput() != 0)
+    app.input = std::make_unique<InputState>(engine.platform);
+    if (app.input->InitInput() != 0)
         return false;
-    engine.appState->input = engine.input.get();
+    app.appState->input = app.input.get();
+    return true;
+}
 
-    engine.soundManager = std::make_unique<SoundManager>(engine.platform);
-    if (!engine.soundManager->create())
+bool initSound(Engine& engine) {
+    SoundState& sound = engine.sound;
+    sound.manager = std::make_unique<SoundManager>(engine.platform);
+    if (!sound.manager->create())
         return startupFailure(engine, "DirectSoundマネージャ生成に失敗");
-    if (!engine.soundManager->createPrimary(kAudioOutputRate))
+    if (!sound.manager->createPrimary(kAudioOutputRate))
         return startupFailure(engine, "PrimaryDirectSoundBuffer生成に失敗");
+    return true;
+}
 
-    engine.mainLayerSet = std::make_unique<LayerSet>(engine.platform);
-    engine.rightClickLayerSet = std::make_unique<LayerSet>(engine.platform);
-
-    engine.screenSurface = std::make_unique<Surface>();
-    engine.workSurface = std::make_unique<Surface>();
-    engine.previousSurface = std::make_unique<Surface>();
-    engine.backdropSurface = std::make_unique<Surface>();
-    engine.thumbnailSurface = std::make_unique<Surface>();
-    for (Surface* s : {engine.screenSurface.get(), engine.workSurface.get(),
-                       engine.previousSurface.get(), engine.backdropSurface.get()}) {
-        if (!s->create(engine.screenWidth, engine.screenHeight, 24))
+bool initDisplay(Engine& engine) {
+    DisplayState& display = engine.display;
+    display.mainLayerSet = std::make_unique<LayerSet>(engine.platform);
+    display.rightClickLayerSet = std::make_unique<LayerSet>(engine.platform);
+    display.screenSurface = std::make_unique<Surface>();
+    display.workSurface = std::make_unique<Surface>();
+    display.previousSurface = std::make_unique<Surface>();
+    display.backdropSurface = std::make_unique<Surface>();
+    display.thumbnailSurface = std::make_unique<Surface>();
+    for (Surface* s : {display.screenSurface.get(), display.workSurface.get(),
+                       display.previousSurface.get(), display.backdropSurface.get()}) {
+        if (!s->create(display.screenWidth, display.screenHeight, 24))
             return startupFailure(engine, "Surface生成に失敗");
     }
-    for (LayerSet* set : {engine.mainLayerSet.get(), engine.rightClickLayerSet.get()})
-        set->setSurfaces(engine.screenSurface.get(), engine.workSurface.get(),
-                         engine.previousSurface.get());
-    engine.appState->paintScreen = [&engine] { presentScreen(engine); };
+    for (LayerSet* set : {display.mainLayerSet.get(), display.rightClickLayerSet.get()})
+        set->setSurfaces(display.screenSurface.get(), display.workSurface.get(),
+                         display.previousSurface.get());
+    engine.app.appState->paintScreen = [&engine] { presentScreen(engine); };
+    return true;
+}
 
-    engine.systemButtons = std::make_unique<SystemButtons>();
-    engine.messageLog = std::make_unique<MessageLog>();
+} // namespace
+
+bool InitEngine(Engine& engine) {
+    if (!initProgram(engine))
+        return false;
+    clearRegisters(engine);
+    if (!initWindowAndInput(engine) || !initSound(engine) || !initDisplay(engine))
+        return false;
+    engine.ui.systemButtons = SystemButtons{};
+    engine.text.messageLog = std::make_unique<MessageLog>();
     if (!engine.config.fontFile.empty())
         Fonts(engine); // a forced font that cannot be opened is reported at once
-
-    engine.currentLayerSet = engine.mainLayerSet.get();
-    engine.random.seed(static_cast<std::uint32_t>(engine.platform.calendarTime()));
+    engine.display.currentLayerSet = engine.display.mainLayerSet.get();
+    engine.script.random.seed(static_cast<std::uint32_t>(engine.platform.calendarTime()));
     return true;
 }
 
 bool StartScript(Engine& engine) {
-    engine.vm = std::make_unique<ScriptVm>();
-    engine.vm->onAccessViolation = [&engine] {
+    engine.script.vm = std::make_unique<ScriptVm>();
+    ScriptVm& vm = *engine.script.vm;
+    vm.onAccessViolation = [&engine] {
         engine.platform.messageBox(BoxOwner::NoWindow, sjis("アクセスバイオレーションしてます＞＜"),
                                    "err", MessageBoxButtons::Ok);
     };
@@ -141,51 +165,52 @@ bool StartScript(Engine& engine) {
         return startupFailure(engine, "NECEMEM.SQIセットに失敗");
     if (!LoadSQX(engine, "INIT"))
         return startupFailure(engine, "INIT.SQXの読み込みに失敗");
-    engine.vm->scriptName = "INIT";
-    engine.vm->saveDirectory = (engine.systemInfo->programDirectory / "sav" / "").string();
+    vm.scriptName = "INIT";
+    vm.saveDirectory = (engine.app.systemInfo->programDirectory / "sav" / "").string();
     // The common data file joins here with saves.
     return true;
 }
 
 void ShowScriptLine(Engine& engine, int line) {
-    std::string caption =
-        engine.windowTitle + engine.vm->scriptName + ".SQX=Line : " + std::to_string(line);
+    std::string caption = engine.app.windowTitle + engine.script.vm->scriptName +
+                          ".SQX=Line : " + std::to_string(line);
     engine.platform.setCaption(caption);
-    if (engine.appState)
-        engine.appState->caption = caption;
+    if (engine.app.appState)
+        engine.app.appState->caption = caption;
 }
 
 void ShutdownEngine(Engine& engine) {
-    if (engine.appState)
-        engine.appState->paintScreen = nullptr;
-    engine.messageLog.reset();
+    AppRecord& app = engine.app;
+    DisplayState& display = engine.display;
+    if (app.appState)
+        app.appState->paintScreen = nullptr;
+    engine.text.messageLog.reset();
     // A sound streamed out of an extra pack owns its own handle on the pack's data file, so the
     // packs go before the sound manager stops the streams.
-    engine.packs.clear();
-    engine.soundChannels.clear();
-    engine.channelVolumeVariables.clear();
-    for (auto& window : engine.messageWindows)
+    engine.sound.packs.clear();
+    engine.sound.channels.clear();
+    for (auto& window : engine.text.messageWindows)
         Reset(*window);
-    engine.messageWindows.clear();
-    engine.screenSurface.reset();
-    engine.workSurface.reset();
-    engine.previousSurface.reset();
-    engine.backdropSurface.reset();
-    engine.thumbnailSurface.reset();
-    engine.vm.reset(); // writes the common data first, once saves exist
-    engine.currentLayerSet = nullptr;
-    engine.rightClickLayerSet.reset();
-    engine.mainLayerSet.reset();
-    engine.soundManager.reset(); // stops every channel and waits for the stream threads
-    if (engine.appState)
-        engine.appState->input = nullptr;
-    engine.input.reset();
-    engine.displayMode.reset(); // leaves full screen when it is on
-    engine.defaultPack.reset();
-    engine.systemInfo.reset();
-    engine.systemButtons.reset();
-    engine.fonts.reset();
-    engine.appState.reset(); // destroys the window if it still exists
+    engine.text.messageWindows.clear();
+    display.screenSurface.reset();
+    display.workSurface.reset();
+    display.previousSurface.reset();
+    display.backdropSurface.reset();
+    display.thumbnailSurface.reset();
+    engine.script.vm.reset(); // writes the common data first, once saves exist
+    display.currentLayerSet = nullptr;
+    display.rightClickLayerSet.reset();
+    display.mainLayerSet.reset();
+    engine.sound.closeDevice();
+    if (app.appState)
+        app.appState->input = nullptr;
+    app.input.reset();
+    app.displayMode.reset(); // leaves full screen when it is on
+    app.defaultPack.reset();
+    app.systemInfo.reset();
+    engine.ui.systemButtons = SystemButtons{};
+    engine.text.fonts.reset();
+    app.appState.reset(); // destroys the window if it still exists
 }
 
 void RunMainLoop(Engine& engine, std::optional<std::uint32_t> quitAfterMs) {
@@ -194,20 +219,20 @@ void RunMainLoop(Engine& engine, std::optional<std::uint32_t> quitAfterMs) {
     const std::uint32_t start = platform.milliseconds();
     bool quitAfterDone = false;
     for (;;) {
-        bool quitSeen = platform.pumpEvents(*engine.appState);
+        bool quitSeen = platform.pumpEvents(*engine.app.appState);
         std::uint32_t now = platform.milliseconds() - start;
         if (quitAfterMs && !quitAfterDone && now >= *quitAfterMs) {
             quitAfterDone = true;
             if (trace)
                 *trace << "trace: " << now << " ms: --quit-after reached\n";
-            engine.appState->DestroyMainWindow();
+            engine.app.appState->DestroyMainWindow();
         }
-        int before = engine.engineState;
+        int before = engine.script.engineState;
         EngineTick(engine);
-        if (trace && engine.engineState != before) {
-            *trace << "trace: " << now << " ms: state " << before << " -> " << engine.engineState
-                   << " " << commandName(engine.engineState) << '\n';
-        }
+        int after = engine.script.engineState;
+        if (trace && after != before)
+            *trace << "trace: " << now << " ms: state " << before << " -> " << after << " "
+                   << commandName(after) << '\n';
         if (quitSeen) {
             if (trace)
                 *trace << "trace: " << now << " ms: quit\n";

@@ -1,8 +1,8 @@
 #include "core/flow_commands.hpp"
 
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 #include "resources/resource_lookup.hpp"
 
 #include <algorithm>
@@ -45,12 +45,12 @@ std::string_view subStringPiece(std::string_view source, int mode, int start, in
 namespace commands {
 
 int ReturnSQX(Engine& engine) {
-    ScriptVm& vm = *engine.vm;
+    ScriptVm& vm = *engine.script.vm;
     CallFrame frame;
     if (!vm.PopFrame(frame)) {
         // A Return with no call to return to.
         ReportVmError(engine, kErrFrameUnderflow);
-        engine.engineState = 1;
+        engine.script.engineState = 1;
         return 0;
     }
     if (!vura::LoadSQX(engine, frame.scriptName))
@@ -61,7 +61,7 @@ int ReturnSQX(Engine& engine) {
             engine.platform.messageBox(BoxOwner::MainWindow,
                                        sjis("再開するコマンドがありません in ReturnSQX()"), "error",
                                        MessageBoxButtons::Ok);
-            engine.engineState = 1;
+            engine.script.engineState = 1;
         }
         return 0;
     }
@@ -76,7 +76,7 @@ int LoadSQX(Engine& engine) {
 }
 
 int CallSQX(Engine& engine) {
-    ScriptVm& vm = *engine.vm;
+    ScriptVm& vm = *engine.script.vm;
     Value name = popRaw(engine);
     // The name is read from the caller's constant pool before the called script replaces it.
     std::string text;
@@ -86,7 +86,7 @@ int CallSQX(Engine& engine) {
     ++vm.pc;
     if (!vm.PushFrame(false)) {
         ReportVmError(engine, kErrFrameOverflow);
-        engine.engineState = 1;
+        engine.script.engineState = 1;
         return 0;
     }
     if (!vura::LoadSQX(engine, text))
@@ -97,47 +97,49 @@ int CallSQX(Engine& engine) {
 
 int SetWindowTitle(Engine& engine) {
     std::string title = popString(engine, 128);
-    engine.windowTitle = title;
+    engine.app.windowTitle = title;
     engine.platform.setCaption(title);
-    if (engine.appState)
-        engine.appState->caption = title;
+    if (engine.app.appState)
+        engine.app.appState->caption = title;
     return completeCommand(engine);
 }
 
 int StartTimer(Engine& engine) {
-    engine.timerStart = engine.platform.milliseconds();
+    engine.script.timerStart = engine.platform.milliseconds();
     return completeCommand(engine);
 }
 
 int WaitTimer(Engine& engine) {
-    if (engine.commandPhase == 0) {
-        engine.commandScratch[0] = popValue(engine);
-        engine.commandPhase = 1;
+    if (engine.script.commandPhase == 0) {
+        engine.script.commandScratch[0] = popValue(engine);
+        engine.script.commandPhase = 1;
         return 0;
     }
     pollInput(engine);
-    if (engine.input->IsSkipHeld() || engine.skipMode)
+    if (engine.app.input->IsSkipHeld() || engine.app.skipMode)
         return completeCommand(engine, 1);
-    if (reached(engine.platform.milliseconds(), engine.timerStart, engine.commandScratch[0]))
+    if (reached(engine.platform.milliseconds(), engine.script.timerStart,
+                engine.script.commandScratch[0]))
         return completeCommand(engine, 0);
     return 0;
 }
 
 int WaitClick(Engine& engine) {
-    if (engine.commandPhase == 0) {
-        engine.commandScratch[0] = popValue(engine);
+    if (engine.script.commandPhase == 0) {
+        engine.script.commandScratch[0] = popValue(engine);
         pollInput(engine);
-        engine.waitClickStart = engine.platform.milliseconds();
-        engine.commandPhase = 1;
+        engine.script.waitClickStart = engine.platform.milliseconds();
+        engine.script.commandPhase = 1;
         return 0;
     }
     pollInput(engine);
-    if (engine.input->IsSkipHeld() || engine.skipMode || engine.input->IsAdvanceReleased())
+    if (engine.app.input->IsSkipHeld() || engine.app.skipMode ||
+        engine.app.input->IsAdvanceReleased())
         return completeCommand(engine, 1);
-    std::int32_t duration = engine.commandScratch[0];
+    std::int32_t duration = engine.script.commandScratch[0];
     if (duration == 0)
         return 0;
-    if (reached(engine.platform.milliseconds(), engine.waitClickStart, duration))
+    if (reached(engine.platform.milliseconds(), engine.script.waitClickStart, duration))
         return completeCommand(engine, 0);
     return 0;
 }
@@ -145,7 +147,8 @@ int WaitClick(Engine& engine) {
 int Random(Engine& engine) {
     std::int32_t variable = popValue(engine);
     std::int32_t modulus = popValue(engine);
-    engine.vm->WriteGameInt(variable, modulus >= 1 ? engine.random.next() % modulus : 0);
+    engine.script.vm->WriteGameInt(variable,
+                                   modulus >= 1 ? engine.script.random.next() % modulus : 0);
     return completeCommand(engine);
 }
 
@@ -153,7 +156,7 @@ int CompareStrings(Engine& engine) {
     std::int32_t flag = popValue(engine);
     std::string second = popString(engine, 1024);
     std::string first = popString(engine, 1024);
-    engine.vm->WriteGameFlag(flag, first == second);
+    engine.script.vm->WriteGameFlag(flag, first == second);
     return completeCommand(engine);
 }
 
@@ -164,13 +167,13 @@ int ShellOpen(Engine& engine) {
     if (path.find("://") == std::string::npos)
         std::replace(path.begin(), path.end(), '\\', '/');
     std::string target =
-        absolute != 0 ? path : (engine.systemInfo->programDirectory / path).string();
+        absolute != 0 ? path : (engine.app.systemInfo->programDirectory / path).string();
     engine.platform.shellOpen(target);
     return completeCommand(engine);
 }
 
 int ResetGameVariables(Engine& engine) {
-    ScriptVm& vm = *engine.vm;
+    ScriptVm& vm = *engine.script.vm;
     std::fill(vm.gameInts.begin(), vm.gameInts.end(), 0);
     std::fill(vm.gameFlags.begin(), vm.gameFlags.end(), 0);
     for (std::string& s : vm.gameStrings)
@@ -186,8 +189,8 @@ int SubString(Engine& engine) {
     std::int32_t mode = popValue(engine);
     std::string piece(subStringPiece(source, mode, start, count));
     // The stored bytes end with one zero byte, as the games' saves have them.
-    engine.vm->SetGameString(destination, piece.c_str(),
-                             static_cast<std::int32_t>(piece.size()) + 1);
+    engine.script.vm->SetGameString(destination, piece.c_str(),
+                                    static_cast<std::int32_t>(piece.size()) + 1);
     return completeCommand(engine);
 }
 
@@ -195,8 +198,8 @@ int ConcatStrings(Engine& engine) {
     std::int32_t destination = popValue(engine);
     std::string second = popString(engine, 256);
     std::string joined = popString(engine, 256) + second;
-    engine.vm->SetGameString(destination, joined.c_str(),
-                             static_cast<std::int32_t>(joined.size()) + 1);
+    engine.script.vm->SetGameString(destination, joined.c_str(),
+                                    static_cast<std::int32_t>(joined.size()) + 1);
     return completeCommand(engine);
 }
 
@@ -208,7 +211,7 @@ int GetDateTime(Engine& engine) {
     const std::int32_t values[6] = {t.month, t.day, t.weekday, t.hour, t.minute, t.second};
     for (int i = 0; i < 6; ++i) {
         if (targets[i] >= 0)
-            engine.vm->WriteGameInt(targets[i], values[i]);
+            engine.script.vm->WriteGameInt(targets[i], values[i]);
     }
     return completeCommand(engine);
 }

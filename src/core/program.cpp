@@ -35,12 +35,12 @@ std::filesystem::path defaultGameDirectory() {
 
 // The screen surface as a PNG picture.
 bool writeScreenshot(const Engine& engine, const std::filesystem::path& path) {
-    if (!engine.screenSurface || engine.screenSurface->empty())
+    if (!engine.display.screenSurface || engine.display.screenSurface->empty())
         return false;
     std::FILE* file = std::fopen(path.c_str(), "wbe");
     if (!file)
         return false;
-    bool ok = savePng(*engine.screenSurface, file);
+    bool ok = savePng(*engine.display.screenSurface, file);
     return std::fclose(file) == 0 && ok;
 }
 
@@ -147,7 +147,7 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
         return kExitFailed;
     }
     if (options.fullScreen)
-        SetWindowMode(*platform, *engine.appState, *engine.displayMode, true);
+        SetWindowMode(*platform, *engine.app.appState, *engine.app.displayMode, true);
     RunMainLoop(engine, options.quitAfterMs);
     dump();
     ShutdownEngine(engine);

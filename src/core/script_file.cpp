@@ -1,21 +1,23 @@
 #include "core/script_file.hpp"
 
+#include "base/byte_order.hpp"
+
 namespace vura {
 
 std::optional<ScriptImage> parseScriptImage(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < 8)
         return std::nullopt;
-    std::uint64_t count = readU32(bytes.data());
-    std::uint64_t poolSize = readU32(bytes.data() + 4);
+    std::uint64_t count = readLe32(bytes.data());
+    std::uint64_t poolSize = readLe32(bytes.data() + 4);
     if (8 + 12 * count + poolSize > bytes.size())
         return std::nullopt;
     ScriptImage image;
     image.code.resize(count);
     const std::uint8_t* p = bytes.data() + 8;
     for (Instruction& in : image.code) {
-        in.opcode = readU32(p);
-        in.operand1 = static_cast<std::int32_t>(readU32(p + 4));
-        in.operand2 = static_cast<std::int32_t>(readU32(p + 8));
+        in.opcode = readLe32(p);
+        in.operand1 = static_cast<std::int32_t>(readLe32(p + 4));
+        in.operand2 = static_cast<std::int32_t>(readLe32(p + 8));
         p += 12;
     }
     image.constantPool.assign(p, p + poolSize);
@@ -25,12 +27,12 @@ std::optional<ScriptImage> parseScriptImage(std::span<const std::uint8_t> bytes)
 std::vector<std::uint8_t> serializeScriptImage(const ScriptImage& image) {
     std::vector<std::uint8_t> out;
     out.reserve(8 + image.code.size() * 12 + image.constantPool.size());
-    appendU32(out, static_cast<std::uint32_t>(image.code.size()));
-    appendU32(out, static_cast<std::uint32_t>(image.constantPool.size()));
+    appendLe32(out, static_cast<std::uint32_t>(image.code.size()));
+    appendLe32(out, static_cast<std::uint32_t>(image.constantPool.size()));
     for (const Instruction& in : image.code) {
-        appendU32(out, in.opcode);
-        appendU32(out, static_cast<std::uint32_t>(in.operand1));
-        appendU32(out, static_cast<std::uint32_t>(in.operand2));
+        appendLe32(out, in.opcode);
+        appendLe32(out, static_cast<std::uint32_t>(in.operand1));
+        appendLe32(out, static_cast<std::uint32_t>(in.operand2));
     }
     out.insert(out.end(), image.constantPool.begin(), image.constantPool.end());
     return out;
@@ -41,7 +43,7 @@ std::optional<LayoutImage> parseLayoutImage(std::span<const std::uint8_t> bytes)
         return std::nullopt;
     std::uint32_t counts[8];
     for (int i = 0; i < 8; ++i) {
-        counts[i] = readU32(bytes.data() + 4 * i);
+        counts[i] = readLe32(bytes.data() + 4 * i);
         if (counts[i] > kMaxBankSize)
             return std::nullopt;
     }
@@ -57,7 +59,7 @@ std::optional<LayoutImage> parseLayoutImage(std::span<const std::uint8_t> bytes)
         return std::nullopt;
     layout.constInts.resize(counts[3]);
     for (std::int32_t& v : layout.constInts) {
-        v = static_cast<std::int32_t>(readU32(bytes.data() + pos));
+        v = static_cast<std::int32_t>(readLe32(bytes.data() + pos));
         pos += 4;
     }
     if (counts[4] > remaining())
@@ -71,7 +73,7 @@ std::optional<LayoutImage> parseLayoutImage(std::span<const std::uint8_t> bytes)
     for (std::string& s : layout.constStrings) {
         if (remaining() < 4)
             return std::nullopt;
-        std::uint32_t length = readU32(bytes.data() + pos);
+        std::uint32_t length = readLe32(bytes.data() + pos);
         pos += 4;
         if (length > remaining())
             return std::nullopt;
@@ -88,12 +90,12 @@ std::vector<std::uint8_t> serializeLayoutImage(const LayoutImage& layout) {
                             static_cast<std::uint32_t>(layout.constFlags.size()),
                             static_cast<std::uint32_t>(layout.constStrings.size()),
                             layout.commonInts, layout.commonFlags})
-        appendU32(out, v);
+        appendLe32(out, v);
     for (std::int32_t v : layout.constInts)
-        appendU32(out, static_cast<std::uint32_t>(v));
+        appendLe32(out, static_cast<std::uint32_t>(v));
     out.insert(out.end(), layout.constFlags.begin(), layout.constFlags.end());
     for (const std::string& s : layout.constStrings) {
-        appendU32(out, static_cast<std::uint32_t>(s.size()));
+        appendLe32(out, static_cast<std::uint32_t>(s.size()));
         out.insert(out.end(), s.begin(), s.end());
     }
     return out;

@@ -47,16 +47,4 @@ std::vector<std::uint8_t> serializeScriptImage(const ScriptImage& image);
 std::optional<LayoutImage> parseLayoutImage(std::span<const std::uint8_t> bytes);
 std::vector<std::uint8_t> serializeLayoutImage(const LayoutImage& layout);
 
-// Little-endian reads and writes shared by the file formats.
-inline std::uint32_t readU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-inline void appendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(static_cast<std::uint8_t>(v));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-    out.push_back(static_cast<std::uint8_t>(v >> 16));
-    out.push_back(static_cast<std::uint8_t>(v >> 24));
-}
-
 } // namespace vura

@@ -1,5 +1,7 @@
 #include "core/script_vm.hpp"
 
+#include "base/byte_order.hpp"
+
 #include <limits>
 
 namespace vura {
@@ -148,7 +150,7 @@ void ScriptVm::SetGameString(std::int32_t index, const char* bytes, std::int32_t
 bool ScriptVm::PoolString(std::int32_t offset, std::string_view& text) const {
     if (offset < 0 || static_cast<std::size_t>(offset) + 4 > constantPool.size())
         return false;
-    std::uint32_t length = readU32(constantPool.data() + offset);
+    std::uint32_t length = readLe32(constantPool.data() + offset);
     if (length > constantPool.size() - offset - 4)
         return false;
     text =
@@ -205,7 +207,7 @@ bool ScriptVm::resolveInto(Value v, std::string& out, std::size_t maxLen, int de
         if (source.size() - i < 5)
             break;
         auto n = static_cast<std::int32_t>(
-            readU32(reinterpret_cast<const std::uint8_t*>(source.data()) + i + 1));
+            readLe32(reinterpret_cast<const std::uint8_t*>(source.data()) + i + 1));
         i += 5;
         if (b == 4) {
             out += std::to_string(ReadGameInt(n));

@@ -1,7 +1,7 @@
 #include "core/state_dump.hpp"
 
+#include "base/sjis.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 
 #include <fstream>
 #include <sstream>
@@ -59,9 +59,9 @@ void writeArray(std::ostringstream& out, const Container& items, Write write) {
 
 std::string stateDumpJson(const Engine& engine) {
     std::ostringstream out;
-    out << "{\n  \"engineState\": " << engine.engineState
-        << ",\n  \"commandPhase\": " << engine.commandPhase;
-    const ScriptVm* vm = engine.vm.get();
+    out << "{\n  \"engineState\": " << engine.script.engineState
+        << ",\n  \"commandPhase\": " << engine.script.commandPhase;
+    const ScriptVm* vm = engine.script.vm.get();
     static const ScriptVm kEmpty;
     const ScriptVm& m = vm ? *vm : kEmpty;
     out << ",\n  \"pc\": " << m.pc << ",\n  \"scriptName\": ";
@@ -80,20 +80,19 @@ std::string stateDumpJson(const Engine& engine) {
     // The sound channels as the scripts set them: what each last loaded, from which pack, and
     // how loud.
     out << ",\n  \"soundChannels\": [";
-    for (std::size_t i = 0; i < engine.soundChannels.size(); ++i) {
-        const SoundChannel& c = engine.soundChannels[i];
+    for (std::size_t i = 0; i < engine.sound.channels.size(); ++i) {
+        const SoundChannel& c = engine.sound.channels[i];
         out << (i ? ", " : "") << "{\"name\": ";
         writeJsonString(out, c.name);
         out << ", \"pack\": " << c.pack << ", \"volumePercent\": " << c.volumePercent
-            << ", \"volumeVariable\": "
-            << (i < engine.channelVolumeVariables.size() ? engine.channelVolumeVariables[i] : -1)
+            << ", \"volumeVariable\": " << c.volumeVariable
             << ", \"streaming\": " << (c.streaming ? "true" : "false") << '}';
     }
     out << ']';
     // The message windows' pages as they stand, and the log of the pages that went by.
     out << ",\n  \"messageWindows\": [";
-    for (std::size_t i = 0; i < engine.messageWindows.size(); ++i) {
-        const MessageWindow& w = *engine.messageWindows[i];
+    for (std::size_t i = 0; i < engine.text.messageWindows.size(); ++i) {
+        const MessageWindow& w = *engine.text.messageWindows[i];
         out << (i ? ", " : "") << "{\"pageText\": ";
         writeJsonString(out, w.pageText);
         out << ", \"voice\": ";
@@ -102,8 +101,8 @@ std::string stateDumpJson(const Engine& engine) {
     }
     out << ']';
     out << ",\n  \"messageLogPages\": [";
-    if (engine.messageLog) {
-        const auto& pages = engine.messageLog->pages();
+    if (engine.text.messageLog) {
+        const auto& pages = engine.text.messageLog->pages();
         for (std::size_t i = 0; i < pages.size(); ++i) {
             out << (i ? ", " : "") << "{\"window\": " << pages[i].window << ", \"text\": ";
             writeJsonString(out, pages[i].text);

@@ -14,6 +14,8 @@
 // The results are exact and identical on every code path: a plain byte-by-byte reference, SSE2
 // (always there on x86-64) and AVX2, chosen once at run time.
 
+#include "base/rect.hpp"
+
 #include <cstdint>
 
 namespace vura {
@@ -29,15 +31,7 @@ class Surface;
 // width or height of 0 or less does nothing. All surfaces are 24 bits per pixel, so a row of the
 // rectangle is width * 3 bytes. An input may be the destination surface itself with the same
 // rectangle (the byte is read before it is written); rectangles that overlap in any other way
-// are not supported.
-struct BlendRect {
-    int dx = 0;
-    int dy = 0;
-    int width = 0;
-    int height = 0;
-    int sx = 0;
-    int sy = 0;
-};
+// are not supported. The rectangle is a BlendRect (base/rect.hpp).
 
 // d' = mix(s, d, m): the source drawn over the destination through the mask.
 void blendMasked(Surface& dst, const BlendRect& rect, const Surface& src, const Surface& mask);

@@ -1,5 +1,6 @@
 // Reading BMP files into 24-bit surfaces.
 
+#include "base/byte_order.hpp"
 #include "graphics/surface.hpp"
 
 #include <array>
@@ -14,13 +15,6 @@ namespace {
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
-
-std::uint32_t u32(const std::uint8_t* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint16_t u16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 bool readExactly(std::FILE* file, void* out, std::size_t size) {
     return std::fread(out, 1, size, file) == size;
@@ -71,12 +65,12 @@ bool Surface::loadBmp(std::FILE* file) {
     std::uint8_t fileHeader[14];
     if (!file || !readExactly(file, fileHeader, 14) || fileHeader[0] != 'B' || fileHeader[1] != 'M')
         return false;
-    std::uint32_t pixelOffset = u32(fileHeader + 10);
+    std::uint32_t pixelOffset = readLe32(fileHeader + 10);
 
     std::uint8_t sizeBytes[4];
     if (!readExactly(file, sizeBytes, 4))
         return false;
-    std::uint32_t headerSize = u32(sizeBytes);
+    std::uint32_t headerSize = readLe32(sizeBytes);
     if (headerSize != 12 && (headerSize < 40 || headerSize > 4096))
         return false;
     std::vector<std::uint8_t> header(headerSize);
@@ -89,15 +83,15 @@ bool Surface::loadBmp(std::FILE* file) {
     std::uint32_t compression = kBiRgb, colorsUsed = 0;
     bool core = headerSize == 12; // the oldest header: 16-bit sizes, 3-byte palette entries
     if (core) {
-        width = u16(header.data() + 4);
-        height = static_cast<std::int16_t>(u16(header.data() + 6));
-        bitCount = u16(header.data() + 10);
+        width = readLe16(header.data() + 4);
+        height = static_cast<std::int16_t>(readLe16(header.data() + 6));
+        bitCount = readLe16(header.data() + 10);
     } else {
-        width = static_cast<std::int32_t>(u32(header.data() + 4));
-        height = static_cast<std::int32_t>(u32(header.data() + 8));
-        bitCount = u16(header.data() + 14);
-        compression = u32(header.data() + 16);
-        colorsUsed = u32(header.data() + 32);
+        width = static_cast<std::int32_t>(readLe32(header.data() + 4));
+        height = static_cast<std::int32_t>(readLe32(header.data() + 8));
+        bitCount = readLe16(header.data() + 14);
+        compression = readLe32(header.data() + 16);
+        colorsUsed = readLe32(header.data() + 32);
     }
     bool topDown = height < 0;
     if (topDown)
@@ -123,7 +117,7 @@ bool Surface::loadBmp(std::FILE* file) {
             masks[2] = bitCount == 16 ? 0x001F : 0x0000FF;
         } else if (headerSize >= 52) {
             for (int i = 0; i < 3; ++i)
-                masks[i] = u32(header.data() + 40 + 4 * i);
+                masks[i] = readLe32(header.data() + 40 + 4 * i);
         } else {
             // A 40-byte header is followed by the three masks.
             std::uint8_t m[12];
@@ -131,7 +125,7 @@ bool Surface::loadBmp(std::FILE* file) {
                 return false;
             consumed += 12;
             for (int i = 0; i < 3; ++i)
-                masks[i] = u32(m + 4 * i);
+                masks[i] = readLe32(m + 4 * i);
         }
         red = Channel(masks[0]);
         green = Channel(masks[1]);
@@ -196,7 +190,7 @@ bool Surface::loadBmp(std::FILE* file) {
                 int index = (line[x / perByte] >> shift) & ((1 << bitCount) - 1);
                 std::memcpy(px, palette[index].data(), 3);
             } else {
-                std::uint32_t v = bitCount == 16 ? u16(&line[x * 2]) : u32(&line[x * 4]);
+                std::uint32_t v = bitCount == 16 ? readLe16(&line[x * 2]) : readLe32(&line[x * 4]);
                 px[0] = blue.value(v);
                 px[1] = green.value(v);
                 px[2] = red.value(v);

@@ -1,8 +1,8 @@
 #include "graphics/layer_commands.hpp"
 
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 #include "graphics/layer_set.hpp"
 #include "resources/resource_lookup.hpp"
 
@@ -13,7 +13,7 @@ namespace vura {
 namespace {
 
 LayerSet& currentSet(Engine& engine) {
-    return *engine.currentLayerSet;
+    return *engine.display.currentLayerSet;
 }
 
 int resize(Engine& engine, LayerSet::Table table, const char* operation) {

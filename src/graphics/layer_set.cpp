@@ -1,18 +1,13 @@
 #include "graphics/layer_set.hpp"
 
+#include "base/rect.hpp"
+
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <initializer_list>
 
 namespace vura {
 namespace {
-
-// Script values are any 32-bit numbers, so rectangle sums are taken in 64 bits. A result beyond
-// the int range lies outside every surface, and stays outside once narrowed to the nearest end.
-int narrow(std::int64_t v) {
-    return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
-}
 
 // A picture the copy and the pixel primitives can read: loaded, 24 bits per pixel.
 bool usable(const Surface* s) {
@@ -24,26 +19,11 @@ bool usable(const Surface* s) {
 // pictures, but a wrong one must only lose its outside part, never read past the picture.
 BlendRect fitted(const BlendRect& rect, const Surface& dst,
                  std::initializer_list<const Surface*> inputs) {
-    std::int64_t dx = rect.dx, dy = rect.dy, sx = rect.sx, sy = rect.sy;
-    std::int64_t w = rect.width, h = rect.height;
-    auto cutFront = [](std::int64_t& d, std::int64_t& s, std::int64_t& length) {
-        const std::int64_t cut = std::max<std::int64_t>({0, -d, -s});
-        d += cut;
-        s += cut;
-        length -= cut;
-    };
-    cutFront(dx, sx, w);
-    cutFront(dy, sy, h);
-    w = std::min<std::int64_t>(w, dst.width() - dx);
-    h = std::min<std::int64_t>(h, dst.height() - dy);
-    for (const Surface* input : inputs) {
-        w = std::min<std::int64_t>(w, input->width() - sx);
-        h = std::min<std::int64_t>(h, input->height() - sy);
-    }
-    if (w <= 0 || h <= 0)
-        return {};
-    return {static_cast<int>(dx), static_cast<int>(dy), static_cast<int>(w),
-            static_cast<int>(h),  static_cast<int>(sx), static_cast<int>(sy)};
+    CopyRegion region(rect);
+    region.clipDestination(boundsOf(dst.width(), dst.height()));
+    for (const Surface* input : inputs)
+        region.clipSource(boundsOf(input->width(), input->height()));
+    return region.toBlendRect();
 }
 
 } // namespace
@@ -74,25 +54,12 @@ bool LayerSet::clipLayer(int index, View view) {
         clipped = {};
         return false;
     }
-    const std::int64_t cx = clipRect.x, cy = clipRect.y;
-    const std::int64_t cRight = cx + clipRect.width, cBottom = cy + clipRect.height;
-    std::int64_t dx = e->x, dy = e->y, sx = e->srcX, sy = e->srcY, w = e->width, h = e->height;
-    if (dx < cx) {
-        w -= cx - dx;
-        sx += cx - dx;
-        dx = cx;
-    }
-    if (dx + w > cRight)
-        w = cRight - dx;
-    if (dy < cy) {
-        h -= cy - dy;
-        sy += cy - dy;
-        dy = cy;
-    }
-    if (dy + h > cBottom)
-        h = cBottom - dy;
-    clipped = {narrow(dx), narrow(dy), narrow(w), narrow(h), narrow(sx), narrow(sy)};
-    return w > 0 && h > 0;
+    // Script values are any 32-bit numbers; a result beyond the int range lies outside every
+    // surface, and stays outside once narrowed to the nearest end.
+    CopyRegion region(e->x, e->y, e->width, e->height, e->srcX, e->srcY);
+    region.clipDestination(clipRect);
+    clipped = region.narrowed();
+    return !region.empty();
 }
 
 const Surface* LayerSet::pictureOf(int index, View view) const {

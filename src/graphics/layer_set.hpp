@@ -8,6 +8,7 @@
 // again (`redrawShown`) after the script has moved on. Shadow entries normally have no picture
 // of their own and then use the primary entry's.
 
+#include "base/rect.hpp"
 #include "graphics/blend.hpp"
 #include "graphics/surface.hpp"
 #include "platform/frame_timer.hpp"
@@ -44,14 +45,6 @@ struct Layer {
     bool visible = false;
     // Left out when the shown picture is redrawn for the message-window peek and the history.
     bool hideInPeek = false;
-};
-
-// The screen area that layers, the tone and transitions cover.
-struct ClipRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
 };
 
 // Brightening or darkening of the whole clip rectangle. A change shows one composition late:
@@ -129,7 +122,7 @@ public:
     Surface* screenSurface = nullptr;
     Surface* workSurface = nullptr;
     Surface* previousSurface = nullptr;
-    ClipRect clipRect;
+    Rect clipRect;
     ScreenTone screenTone;
     // Scratch: the rectangle of the layer being drawn, as clipLayer left it.
     BlendRect clipped;

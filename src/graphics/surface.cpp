@@ -1,5 +1,7 @@
 #include "graphics/surface.hpp"
 
+#include "base/rect.hpp"
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -51,25 +53,17 @@ void Surface::copyRect(const Surface& source, int dx, int dy, int width, int hei
                        int sy) {
     if (empty() || source.empty() || source.bytesPerPixel_ != bytesPerPixel_)
         return;
-    // Clip against both surfaces, moving both origins together, in 64 bits: scripts give
-    // rectangles of any value, and none may overflow on the way.
-    std::int64_t x = dx, y = dy, fromX = sx, fromY = sy, w = width, h = height;
-    auto clipStart = [](std::int64_t& a, std::int64_t& b, std::int64_t& size) {
-        std::int64_t shift = std::max<std::int64_t>({0, -a, -b});
-        a += shift;
-        b += shift;
-        size -= shift;
-    };
-    clipStart(x, fromX, w);
-    clipStart(y, fromY, h);
-    w = std::min<std::int64_t>({w, width_ - x, source.width_ - fromX});
-    h = std::min<std::int64_t>({h, height_ - y, source.height_ - fromY});
-    if (w <= 0 || h <= 0)
+    const BlendRect r = CopyRegion(dx, dy, width, height, sx, sy)
+                            .clipDestination(boundsOf(width_, height_))
+                            .clipSource(boundsOf(source.width_, source.height_))
+                            .toBlendRect();
+    if (r.width <= 0 || r.height <= 0)
         return;
-    const std::size_t bytes = static_cast<std::size_t>(w) * bytesPerPixel_;
-    for (std::int64_t i = 0; i < h; ++i) {
-        std::memmove(row(static_cast<int>(y + i)) + x * bytesPerPixel_,
-                     source.row(static_cast<int>(fromY + i)) + fromX * bytesPerPixel_, bytes);
+    const std::size_t bytes = static_cast<std::size_t>(r.width) * bytesPerPixel_;
+    for (int i = 0; i < r.height; ++i) {
+        std::memmove(row(r.dy + i) + static_cast<std::ptrdiff_t>(r.dx) * bytesPerPixel_,
+                     source.row(r.sy + i) + static_cast<std::ptrdiff_t>(r.sx) * bytesPerPixel_,
+                     bytes);
     }
 }
 

@@ -1,15 +1,31 @@
 #pragma once
-// The per-tick step of a running screen transition and the redraw of what stays on top of it.
+// The screen transitions: their six types, the state a transition starts from and the step that
+// draws it at its progress. The tick paces the steps with the layer set's step timer.
+
+#include <array>
 
 namespace vura {
 
-class Engine;
+class LayerSet;
 
-// Advances the current layer set's transition by one step; true when it has completed.
-bool RunTransitionStep(Engine& engine);
+enum TransitionType : int {
+    kCrossfade = 0,
+    kRuleCrossfade = 1,
+    kVerticalStripes = 2,
+    kHorizontalStripes = 3,
+    kStaggeredVerticalStripes = 4,
+    kStaggeredHorizontalStripes = 5,
+};
 
-// After a step, redraws onto the screen what must stay above the picture: the choice menu when
-// one is active, otherwise every message window showing text.
-void RedrawWindowsOnTop(Engine& engine);
+// Sets the layer set's transition going from progress 0: its limit and step from the type and
+// duration (in steps). False for a type outside 0 to 5. A crossfade longer than 256 steps
+// steps by 1, and a rule crossfade of duration 1 behaves like duration 0, rather than never
+// moving or dividing by zero.
+bool startTransition(LayerSet& set, int type, int duration, int ruleIndex);
+
+// Draws the transition at its progress, then advances it; true once the step at the limit has
+// been drawn. Crossfades mix the old and the new picture over the clip rectangle; stripes copy
+// columns or rows of the new picture onto the screen.
+bool stepTransitionOnce(LayerSet& set);
 
 } // namespace vura

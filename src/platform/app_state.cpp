@@ -1,6 +1,6 @@
 #include "platform/app_state.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 namespace vura {
 

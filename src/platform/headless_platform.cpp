@@ -1,6 +1,6 @@
 #include "platform/headless_platform.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "platform/pixel_convert.hpp"
 #include "platform/wav_file_writer.hpp"
 
@@ -159,10 +159,10 @@ void HeadlessPlatform::setCaption(std::string_view captionSjis) {
     caption_ = captionSjis;
 }
 
-void HeadlessPlatform::present(const BgrImageView& screen, const ScreenRect& area) {
+void HeadlessPlatform::present(const BgrImageView& screen, const Rect& area) {
     if (!windowOpen_ || screen.pixels == nullptr)
         return;
-    ScreenRect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
+    Rect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
     if (r.width <= 0 || r.height <= 0)
         return;
     for (int y = r.y; y < r.y + r.height; ++y) {

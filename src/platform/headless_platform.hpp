@@ -65,7 +65,7 @@ public:
     bool hasMainWindow() const override { return windowOpen_; }
     void showMainWindow() override { ++showCount_; }
     void setCaption(std::string_view captionSjis) override;
-    void present(const BgrImageView& screen, const ScreenRect& area) override;
+    void present(const BgrImageView& screen, const Rect& area) override;
     bool setFullScreen(bool on) override;
     void destroyMainWindow() override;
     bool pumpEvents(WindowEventHandler& handler) override;

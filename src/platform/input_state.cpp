@@ -28,9 +28,17 @@ void InputState::PollMouse(bool /*reacquire*/) {
         currentButtons[i] = (mouse.buttons[i] & 0x80) ? 1 : 0;
 }
 
-bool InputState::IsAdvanceReleased() const {
+bool InputState::IsAdvanceKeyReleased() const {
     return keyReleased(key::kReturn) || keyReleased(key::kKeypadEnter) ||
-           keyReleased(key::kLeftShift) || keyReleased(key::kRightShift) || buttonReleased(0);
+           keyReleased(key::kLeftShift) || keyReleased(key::kRightShift);
+}
+
+bool InputState::IsAdvanceReleased() const {
+    return IsAdvanceKeyReleased() || buttonReleased(0);
+}
+
+bool InputState::IsCancelReleased() const {
+    return buttonReleased(1) || keyReleased(key::kEscape);
 }
 
 bool InputState::IsSkipHeld() const {

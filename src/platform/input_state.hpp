@@ -30,8 +30,12 @@ public:
     // window has the focus, so the flag changes nothing here.
     void PollMouse(bool reacquire = true);
 
-    // Return, keypad Enter or either Shift released, or the left button released.
+    // An advance key released: Return, keypad Enter or either Shift.
+    bool IsAdvanceKeyReleased() const;
+    // An advance key or the left button released: what moves text and waits on.
     bool IsAdvanceReleased() const;
+    // The right button or Escape released: what cancels a menu or opens the right-click screen.
+    bool IsCancelReleased() const;
     // Either Ctrl key held.
     bool IsSkipHeld() const;
 

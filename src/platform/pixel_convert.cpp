@@ -6,18 +6,11 @@
 
 namespace vura {
 
-ScreenRect clipRect(const ScreenRect& area, int width, int height) {
-    int x0 = std::max(area.x, 0);
-    int y0 = std::max(area.y, 0);
-    // 64-bit sums, so a rectangle near the int limits cannot overflow.
-    long long x1 = std::min<long long>(static_cast<long long>(area.x) + area.width, width);
-    long long y1 = std::min<long long>(static_cast<long long>(area.y) + area.height, height);
-    if (x1 <= x0 || y1 <= y0)
-        return {x0, y0, 0, 0};
-    return {x0, y0, static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
+Rect clipRect(const Rect& area, int width, int height) {
+    return intersect(area, boundsOf(width, height));
 }
 
-void convertBgrToXrgb(const BgrImageView& source, const ScreenRect& area, std::uint8_t* dest,
+void convertBgrToXrgb(const BgrImageView& source, const Rect& area, std::uint8_t* dest,
                       int destPitchBytes) {
     for (int y = 0; y < area.height; ++y) {
         const std::uint8_t* s = source.row(area.y + y) + area.x * 3;

@@ -10,10 +10,10 @@ namespace vura {
 
 // Converts `area` of `source` (already clipped to it) into `dest`, whose first pixel is the
 // area's top-left corner and whose rows lie `destPitchBytes` apart.
-void convertBgrToXrgb(const BgrImageView& source, const ScreenRect& area, std::uint8_t* dest,
+void convertBgrToXrgb(const BgrImageView& source, const Rect& area, std::uint8_t* dest,
                       int destPitchBytes);
 
 // Clips `area` to a width x height picture; the result may be empty.
-ScreenRect clipRect(const ScreenRect& area, int width, int height);
+Rect clipRect(const Rect& area, int width, int height);
 
 } // namespace vura

@@ -3,6 +3,8 @@
 // SdlPlatform (a real window, sound and input through SDL2) and HeadlessPlatform (no window,
 // a virtual clock and input from a script). Only files in src/platform include SDL.
 
+#include "base/rect.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -36,14 +38,6 @@ struct BgrImageView {
     const std::uint8_t* row(int y) const {
         return pixels + static_cast<std::ptrdiff_t>(height - 1 - y) * pitch;
     }
-};
-
-// x, y, width, height in client coordinates (y from the top).
-struct ScreenRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
 };
 
 // Keyboard state indexed by DirectInput key code; bit 0x80 means the key is down.
@@ -123,7 +117,7 @@ public:
     virtual void showMainWindow() = 0;
     virtual void setCaption(std::string_view captionSjis) = 0;
     // Shows the given rectangle of the picture at the same place in the client area.
-    virtual void present(const BgrImageView& screen, const ScreenRect& area) = 0;
+    virtual void present(const BgrImageView& screen, const Rect& area) = 0;
     // Switches between the window and full screen; false when full screen cannot be entered.
     virtual bool setFullScreen(bool on) = 0;
     // Destroys the main window and posts the quit, which the next pumpEvents reports.

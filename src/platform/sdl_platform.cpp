@@ -1,6 +1,6 @@
 #include "platform/sdl_platform.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "platform/headless_platform.hpp"
 #include "platform/key_codes.hpp"
 #include "platform/pixel_convert.hpp"
@@ -309,10 +309,10 @@ void SdlPlatform::setCaption(std::string_view captionSjis) {
         SDL_SetWindowTitle(window_, cp932ToUtf8(captionSjis).c_str());
 }
 
-void SdlPlatform::present(const BgrImageView& screen, const ScreenRect& area) {
+void SdlPlatform::present(const BgrImageView& screen, const Rect& area) {
     if (!texture_ || !screen.pixels)
         return;
-    ScreenRect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
+    Rect r = clipRect(area, std::min(width_, screen.width), std::min(height_, screen.height));
     if (r.width <= 0 || r.height <= 0)
         return;
     // Only the rectangle asked for is converted and uploaded; the texture keeps the rest.

@@ -1,5 +1,7 @@
 #include "platform/wav_file_writer.hpp"
 
+#include "base/byte_order.hpp"
+
 #include <array>
 #include <bit>
 #include <cerrno>
@@ -8,19 +10,7 @@
 
 namespace vura {
 
-namespace {
-
-void put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-} // namespace
+namespace {} // namespace
 
 void WavFileWriter::fail(std::string message) {
     if (!failed_) {
@@ -44,17 +34,17 @@ bool WavFileWriter::open(const std::filesystem::path& path, std::uint32_t rate,
     }
     std::array<std::uint8_t, 44> header{};
     std::memcpy(&header[0], "RIFF", 4);
-    put32(&header[4], 36); // patched on close
+    writeLe32(&header[4], 36); // patched on close
     std::memcpy(&header[8], "WAVEfmt ", 8);
-    put32(&header[16], 16);
-    put16(&header[20], 1); // integer PCM
-    put16(&header[22], channels);
-    put32(&header[24], rate);
-    put32(&header[28], rate * blockAlign_);
-    put16(&header[32], blockAlign_);
-    put16(&header[34], 16);
+    writeLe32(&header[16], 16);
+    writeLe16(&header[20], 1); // integer PCM
+    writeLe16(&header[22], channels);
+    writeLe32(&header[24], rate);
+    writeLe32(&header[28], rate * blockAlign_);
+    writeLe16(&header[32], blockAlign_);
+    writeLe16(&header[34], 16);
     std::memcpy(&header[36], "data", 4);
-    put32(&header[40], 0); // patched on close
+    writeLe32(&header[40], 0); // patched on close
     if (std::fwrite(header.data(), 1, header.size(), file_) != header.size()) {
         fail("cannot write to '" + path.string() + "': " + std::strerror(errno));
         std::fclose(file_);
@@ -80,7 +70,7 @@ bool WavFileWriter::write(const std::int16_t* samples, std::size_t count) {
     } else {
         std::vector<std::uint8_t> le(count * 2);
         for (std::size_t i = 0; i < count; ++i)
-            put16(&le[i * 2], static_cast<std::uint16_t>(samples[i]));
+            writeLe16(&le[i * 2], static_cast<std::uint16_t>(samples[i]));
         written = std::fwrite(le.data(), 1, le.size(), file_);
     }
     // Only whole frames count, so a short write leaves the data chunk frame-aligned.
@@ -97,8 +87,8 @@ bool WavFileWriter::close() {
         return true;
     std::array<std::uint8_t, 4> riffSize{};
     std::array<std::uint8_t, 4> dataSize{};
-    put32(riffSize.data(), static_cast<std::uint32_t>(36 + dataBytes_));
-    put32(dataSize.data(), static_cast<std::uint32_t>(dataBytes_));
+    writeLe32(riffSize.data(), static_cast<std::uint32_t>(36 + dataBytes_));
+    writeLe32(dataSize.data(), static_cast<std::uint32_t>(dataBytes_));
     bool patched = std::fflush(file_) == 0 && std::fseek(file_, 4, SEEK_SET) == 0 &&
                    std::fwrite(riffSize.data(), 1, 4, file_) == 4 &&
                    std::fseek(file_, 40, SEEK_SET) == 0 &&

@@ -1,6 +1,6 @@
 #include "resources/game_files.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 #include <string>
 #include <system_error>

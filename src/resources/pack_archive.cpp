@@ -1,7 +1,8 @@
 #include "resources/pack_archive.hpp"
 
+#include "base/byte_order.hpp"
+#include "base/sjis.hpp"
 #include "core/script_file.hpp"
-#include "core/sjis.hpp"
 #include "resources/game_files.hpp"
 
 #include <fcntl.h>
@@ -49,7 +50,7 @@ std::optional<PackIndex> parsePackIndex(std::span<const std::uint8_t> index,
     if (index.size() < 4 || (index.size() - 4) % kPackEntrySize != 0)
         return std::nullopt;
     auto count = static_cast<std::uint32_t>((index.size() - 4) / kPackEntrySize);
-    std::uint32_t stored = readU32(index.data());
+    std::uint32_t stored = readLe32(index.data());
     PackIndex result;
     if ((stored ^ keyWord(kPackIndexKey)) == count) {
         result.indexKey = kPackIndexKey;
@@ -65,11 +66,11 @@ std::optional<PackIndex> parsePackIndex(std::span<const std::uint8_t> index,
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint8_t* p = index.data() + 4 + kPackEntrySize * i;
         PackEntry& e = result.entries[i];
-        e.offset = readU32(p) ^ mask;
-        e.size = readU32(p + 4) ^ mask;
+        e.offset = readLe32(p) ^ mask;
+        e.size = readLe32(p + 4) ^ mask;
         std::string_view field(reinterpret_cast<const char*>(p + 8), kPackNameSize);
         e.name = scrambleName(field, result.indexKey);
-        e.type = readU32(p + 8 + kPackNameSize);
+        e.type = readLe32(p + 8 + kPackNameSize);
         if (static_cast<std::uint64_t>(e.offset) + e.size > dataSize)
             return std::nullopt;
     }
@@ -89,7 +90,7 @@ detectContentKey(const std::vector<PackEntry>& entries,
             std::uint8_t plain[8];
             for (int i = 0; i < 8; ++i)
                 plain[i] = stored[i] ^ key;
-            std::uint64_t n = readU32(plain), d = readU32(plain + 4);
+            std::uint64_t n = readLe32(plain), d = readLe32(plain + 4);
             return 8 + 12 * n + d == e.size;
         };
         if (fits(kPackContentKey))
@@ -107,14 +108,14 @@ std::vector<std::uint8_t> serializePackIndex(const std::vector<PackEntry>& entri
                                              std::uint8_t key) {
     std::vector<std::uint8_t> out;
     const std::uint32_t mask = keyWord(key);
-    appendU32(out, static_cast<std::uint32_t>(entries.size()) ^ mask);
+    appendLe32(out, static_cast<std::uint32_t>(entries.size()) ^ mask);
     for (const PackEntry& e : entries) {
-        appendU32(out, e.offset ^ mask);
-        appendU32(out, e.size ^ mask);
+        appendLe32(out, e.offset ^ mask);
+        appendLe32(out, e.size ^ mask);
         std::string name = scrambleName(e.name, key);
         name.resize(kPackNameSize, '\0');
         out.insert(out.end(), name.begin(), name.end());
-        appendU32(out, e.type);
+        appendLe32(out, e.type);
     }
     return out;
 }

@@ -1,11 +1,10 @@
 #include "resources/resource_lookup.hpp"
 
 #include "audio/sound_buffer.hpp"
-#include "audio/sound_commands.hpp"
+#include "base/sjis.hpp"
 #include "core/engine.hpp"
 #include "core/script_file.hpp"
 #include "core/script_vm.hpp"
-#include "core/sjis.hpp"
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
 #include "resources/game_files.hpp"
@@ -78,13 +77,14 @@ std::optional<std::vector<std::uint8_t>> readFound(const FoundResource& found) {
 } // namespace
 
 PackArchive* DefaultPack(Engine& engine) {
-    return engine.defaultPack && engine.defaultPack->present ? engine.defaultPack.get() : nullptr;
+    return engine.app.defaultPack && engine.app.defaultPack->present ? engine.app.defaultPack.get()
+                                                                     : nullptr;
 }
 
 std::optional<FoundResource> FindResource(Engine& engine, ResourceKind kind,
                                           std::string_view nameSjis, PackArchive* pack) {
     const KindRules& rules = rulesOf(kind);
-    const std::filesystem::path& dir = engine.systemInfo->programDirectory;
+    const std::filesystem::path& dir = engine.app.systemInfo->programDirectory;
     auto tryDirectory = [&](const std::filesystem::path& place) -> std::optional<FoundResource> {
         for (std::string_view extension : rules.extensions) {
             if (extension.empty() && kind != ResourceKind::Layout)
@@ -125,7 +125,7 @@ PackStream::~PackStream() {
 }
 
 bool LoadSQX(Engine& engine, std::string_view nameSjis) {
-    ScriptVm& vm = *engine.vm;
+    ScriptVm& vm = *engine.script.vm;
     std::optional<FoundResource> found =
         FindResource(engine, ResourceKind::Script, nameSjis, DefaultPack(engine));
     vm.scriptName = std::string(nameSjis);
@@ -153,7 +153,7 @@ bool LoadNecemem(Engine& engine) {
     std::optional<LayoutImage> layout = parseLayoutImage(*bytes);
     if (!layout)
         return false;
-    engine.vm->InstallLayout(*layout);
+    engine.script.vm->InstallLayout(*layout);
     return true;
 }
 
@@ -212,12 +212,12 @@ bool loadPackedSound(Engine& engine, PackArchive& pack, SoundBuffer& buffer, boo
 } // namespace
 
 bool LoadSound(Engine& engine, std::string_view nameSjis, int channel) {
-    SoundChannel* record = FindSoundChannel(engine, channel);
-    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    SoundChannel* record = engine.sound.channel(channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
     if (!record || !buffer)
         return false;
     std::optional<FoundResource> found =
-        FindResource(engine, ResourceKind::Sound, nameSjis, ChannelPack(engine, record->pack));
+        FindResource(engine, ResourceKind::Sound, nameSjis, engine.sound.pack(record->pack));
     if (!found)
         return false;
     if (found->pack)

@@ -1,6 +1,6 @@
 #include "text/font_system.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -1,5 +1,6 @@
 #include "text/glyph_renderer.hpp"
 
+#include "base/rect.hpp"
 #include "graphics/surface.hpp"
 
 #include <algorithm>
@@ -23,29 +24,23 @@ inline std::uint8_t blendChannel(std::uint8_t old, std::uint8_t colour, int leve
     return static_cast<std::uint8_t>(old + ((colour - old) * level) / 64);
 }
 
-// The glyph rectangle cut to the surface: rows [rowBegin, rowEnd) and columns
-// [columnBegin, columnEnd) of the black box land inside it.
+// The glyph's black box cut to the surface: rows [rowBegin, rowEnd) and columns
+// [columnBegin, columnEnd) of the box land inside it.
 struct ClipWindow {
     int rowBegin, rowEnd, columnBegin, columnEnd;
 };
 
 ClipWindow clipGlyph(const Surface& target, int left, int top, int width, int height) {
-    // 64-bit arithmetic: a hostile origin must not overflow the sums.
-    auto clamp = [](long long v, long long lo, long long hi) {
-        return static_cast<int>(std::clamp(v, lo, hi));
-    };
-    ClipWindow w;
-    w.columnBegin = clamp(-static_cast<long long>(left), 0, width);
-    w.columnEnd = clamp(static_cast<long long>(target.width()) - left, 0, width);
-    w.rowBegin = clamp(-static_cast<long long>(top), 0, height);
-    w.rowEnd = clamp(static_cast<long long>(target.height()) - top, 0, height);
-    return w;
+    const BlendRect r = CopyRegion(left, top, width, height, 0, 0)
+                            .clipDestination(boundsOf(target.width(), target.height()))
+                            .toBlendRect();
+    return {r.sy, r.sy + r.height, r.sx, r.sx + r.width};
 }
 
 } // namespace
 
-bool GlyphRenderer::DrawGlyph(GlyphSource& source, Surface& target, int x, int baselineY,
-                              std::uint16_t code) {
+bool GlyphRenderer::DrawGlyph(const GlyphStyle& style, GlyphSource& source, Surface& target, int x,
+                              int baselineY, std::uint16_t code) {
     if (code == 0x20 || code == 0x8140)
         return true;
 
@@ -54,8 +49,8 @@ bool GlyphRenderer::DrawGlyph(GlyphSource& source, Surface& target, int x, int b
     bits.clear();
     glyph = GlyphBitmap{};
     glyph.bits = std::move(bits);
-    glyph.format = format;
-    if (!source.rasterize(font, format, code, glyph)) {
+    glyph.format = style.format;
+    if (!source.rasterize(style.font, style.format, code, glyph)) {
         glyph.bits.clear();
         return false;
     }
@@ -75,8 +70,8 @@ bool GlyphRenderer::DrawGlyph(GlyphSource& source, Surface& target, int x, int b
     if (width == 0 || height == 0 || target.empty() || target.bytesPerPixel() < 3)
         return true;
 
-    const long long topLong = bottomAlign ? static_cast<long long>(baselineY) - height
-                                          : static_cast<long long>(baselineY) - glyph.originY;
+    const long long topLong = style.bottomAlign ? static_cast<long long>(baselineY) - height
+                                                : static_cast<long long>(baselineY) - glyph.originY;
     const long long leftLong = static_cast<long long>(x) + glyph.originX;
     // Far off the surface: nothing to draw (and no sum below may overflow).
     if (topLong >= target.height() || topLong + height <= 0 || leftLong >= target.width() ||

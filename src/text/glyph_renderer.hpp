@@ -62,23 +62,30 @@ public:
                            GlyphBitmap& out) = 0;
 };
 
+// How a window's characters are drawn: the font, the glyph format and the placement.
+struct GlyphStyle {
+    FontDescription font;
+    int format = kGlyphGray;
+    bool bottomAlign = false; // the bottom of the black box sits on the baseline
+    bool operator==(const GlyphStyle&) const = default;
+};
+
 class GlyphRenderer {
 public:
-    // Draws the character whose cell starts at x with its baseline at baselineY. A space (0x20)
-    // or an ideographic space (0x8140) draws nothing and succeeds. Gray levels blend each channel
-    // as new = old + ((colour - old) x level) / 64, truncated toward zero; bitmap glyphs set the
-    // colour where a bit is set. Pixels outside the surface are left out. False, with nothing
-    // drawn, when the source cannot rasterise the character or hands back a glyph in another
-    // format or with fewer bytes than its rows need; levels above 64 count as 64.
-    bool DrawGlyph(GlyphSource& source, Surface& target, int x, int baselineY, std::uint16_t code);
+    // Draws the character in the style whose cell starts at x with its baseline at baselineY. A
+    // space (0x20) or an ideographic space (0x8140) draws nothing and succeeds. Gray levels blend
+    // each channel as new = old + ((colour - old) x level) / 64, truncated toward zero; bitmap
+    // glyphs set the colour where a bit is set. Pixels outside the surface are left out. False,
+    // with nothing drawn, when the source cannot rasterise the character or hands back a glyph in
+    // another format or with fewer bytes than its rows need; levels above 64 count as 64.
+    bool DrawGlyph(const GlyphStyle& style, GlyphSource& source, Surface& target, int x,
+                   int baselineY, std::uint16_t code);
 
-    FontDescription font;
+    // The colour of the glyph being drawn.
     std::uint8_t red = 0;
     std::uint8_t green = 0;
     std::uint8_t blue = 0;
-    int format = kGlyphGray;
-    bool bottomAlign = false; // the bottom of the black box sits on the baseline
-    GlyphBitmap glyph;        // the last glyph drawn
+    GlyphBitmap glyph; // the last glyph drawn
 };
 
 } // namespace vura

@@ -4,15 +4,14 @@
 
 #include "audio/sound_buffer.hpp"
 #include "audio/sound_commands.hpp"
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
-#include "graphics/graphic_effect.hpp"
 #include "graphics/screen.hpp"
-#include "graphics/transition.hpp"
 #include "platform/key_codes.hpp"
 #include "resources/resource_lookup.hpp"
 #include "text/text_commands.hpp"
+#include "ui/overlay.hpp"
 
 #include <string>
 
@@ -20,15 +19,19 @@ namespace vura {
 
 namespace {
 
-// Where command 44 keeps its message between ticks.
-enum Scratch {
+// Where command 44 keeps its message between ticks: the window's number, whether the line has
+// a voice, the number of its read flag and whether that flag was set when the line began.
+enum MessageScratch {
     kWindowNumber = 0,
     kVoiced = 1,
     kReadFlag = 2,
     kReadBefore = 3,
 };
 
-enum Phase {
+// Its five phases: the arguments taken and the text given to the window; characters revealed
+// one at a time; waiting for a click; waiting for the character timer; the rest of the page at
+// once.
+enum MessagePhase {
     kReady = 0,
     kReveal = 1,
     kClickWait = 2,
@@ -51,37 +54,46 @@ void presentWindow(Engine& engine, const MessageWindow& window) {
     presentScreenRect(engine, window.screenRect);
 }
 
+CommandScratch& scratch(Engine& engine) {
+    return engine.script.commandScratch;
+}
+
+void setPhase(Engine& engine, MessagePhase phase) {
+    engine.script.commandPhase = phase;
+}
+
 // Erases the window's page: its screen rectangle back from the picture without text.
 void eraseWindow(Engine& engine, const MessageWindow& window) {
-    const ScreenRect& r = window.screenRect;
-    engine.screenSurface->copyRectInPlace(*engine.workSurface, r.x, r.y, r.width, r.height);
+    const Rect& r = window.screenRect;
+    DisplayState& display = engine.display;
+    display.screenSurface->copyRectInPlace(*display.workSurface, r.x, r.y, r.width, r.height);
 }
 
 // A page that ended by filling up or by code 3 goes to the log when the window logs pages.
 void logPage(Engine& engine, int number, const MessageWindow& window) {
-    if (window.logPages && engine.messageLog)
-        engine.messageLog->AddPage(number, window.pageText);
+    if (window.logPages && engine.text.messageLog)
+        engine.text.messageLog->AddPage(number, window.pageText);
 }
 
 // A voice on a streaming channel is started as a stream, played once; a stream's buffer would
 // otherwise play its first two seconds only.
 bool playOnce(Engine& engine, int channel) {
-    SoundChannel* record = FindSoundChannel(engine, channel);
-    SoundBuffer* buffer = FindChannelBuffer(engine, channel);
+    SoundChannel* record = engine.sound.channel(channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
     if (!record || !buffer)
         return false;
     return record->streaming ? buffer->startStream(false) : buffer->play(false);
 }
 
 void stopVoice(Engine& engine, const MessageWindow& window) {
-    if (SoundBuffer* buffer = FindChannelBuffer(engine, window.voiceChannel))
+    if (SoundBuffer* buffer = engine.sound.buffer(window.voiceChannel))
         buffer->stop();
 }
 
 // Loads the voice into the window's channel at the channel's volume; false when it cannot.
 bool loadVoice(Engine& engine, const MessageWindow& window, const std::string& name) {
     int channel = window.voiceChannel;
-    if (!FindChannelBuffer(engine, channel))
+    if (!engine.sound.buffer(channel))
         return false;
     StopChannel(engine, channel);
     if (!LoadSound(engine, name, channel))
@@ -93,91 +105,89 @@ bool loadVoice(Engine& engine, const MessageWindow& window, const std::string& n
 // Whether the message may be skipped: the skip-all variable is on, or it was read before.
 // `inWait` adds the rule of the waiting phases: unread text, with skip-all off, ends skip mode.
 bool skipApplies(Engine& engine, bool inWait) {
-    bool readBefore = engine.commandScratch[kReadBefore] != 0;
-    bool skipAll = engine.vm->ReadCommonInt(engine.skipAllVariable) != 0;
+    bool readBefore = scratch(engine)[kReadBefore] != 0;
+    bool skipAll = engine.script.vm->ReadCommonInt(engine.text.skipAllVariable) != 0;
     if (inWait && !readBefore && !skipAll)
-        engine.skipMode = false;
+        engine.app.skipMode = false;
     if (!skipAll && !readBefore)
         return false;
-    return engine.input->IsSkipHeld() || engine.skipMode;
+    return engine.app.input->IsSkipHeld() || engine.app.skipMode;
 }
 
 bool noWait(Engine& engine) {
-    return engine.vm->ReadCommonInt(engine.noWaitVariable) != 0;
+    return engine.script.vm->ReadCommonInt(engine.text.noWaitVariable) != 0;
 }
 
 // The text ran out: the voice stops, the message counts as read, and the command completes.
 int finishMessage(Engine& engine, const MessageWindow& window) {
-    if (engine.commandScratch[kVoiced] != 0)
+    if (scratch(engine)[kVoiced] != 0)
         stopVoice(engine, window);
-    engine.vm->WriteCommonFlag(engine.commandScratch[kReadFlag], true);
+    engine.script.vm->WriteCommonFlag(scratch(engine)[kReadFlag], true);
     return completeCommand(engine, 0);
 }
 
 int ready(Engine& engine) {
     std::int32_t readFlag = popValue(engine);
-    bool readBefore = engine.vm->ReadCommonFlag(readFlag);
+    bool readBefore = engine.script.vm->ReadCommonFlag(readFlag);
     bool voiced = popValue(engine) == 3;
-    Value text = popRaw(engine);
+    // The strings are resolved once the window is known: the voice first, then the text.
+    Value text = popUnresolvedString(engine);
     Value voice{};
     if (voiced)
-        voice = popRaw(engine);
+        voice = popUnresolvedString(engine);
     std::optional<std::int32_t> number = popInt(engine);
     if (!number)
         return FailFatal(engine, sjis("引数が不正です"), "MessageFlowReady");
-    MessageWindow* window = FindMessageWindow(engine, *number);
+    MessageWindow* window = engine.text.window(*number);
     if (!window)
         return completeCommand(engine, 0); // no such window: nothing to show
 
-    engine.commandScratch[kWindowNumber] = *number;
-    engine.commandScratch[kVoiced] = voiced ? 1 : 0;
-    engine.commandScratch[kReadFlag] = readFlag;
-    engine.commandScratch[kReadBefore] = readBefore ? 1 : 0;
+    scratch(engine)[kWindowNumber] = *number;
+    scratch(engine)[kVoiced] = voiced ? 1 : 0;
+    scratch(engine)[kReadFlag] = readFlag;
+    scratch(engine)[kReadBefore] = readBefore ? 1 : 0;
 
     if (voiced) {
-        std::string name;
-        engine.vm->ResolveStringArg(voice, name, kStringArgMax);
-        name = name.substr(0, name.find('\0'));
+        std::string name = resolveString(engine, voice, kStringArgMax);
         if (!loadVoice(engine, *window, name))
             showBox(engine, "Voiceファイルロードに失敗 in MessageFlowReady()", "Warning");
         window->voiceName = name;
-        if (engine.messageLog)
-            engine.messageLog->AddVoice(window->pen.x, window->pen.y - window->textArea.top, name);
+        if (engine.text.messageLog)
+            engine.text.messageLog->AddVoice(window->pen.x, window->pen.y - window->textArea.top,
+                                             name);
     } else {
         window->voiceName.clear();
     }
 
-    std::string resolved;
-    engine.vm->ResolveStringArg(text, resolved, kStringArgMax);
-    SetText(*window, resolved.substr(0, resolved.find('\0')));
+    SetText(*window, resolveString(engine, text, kStringArgMax));
 
-    engine.animations[kClickWaitMark].frame = 0;
+    engine.text.animations[kClickWaitMark].frame = 0;
     pollInput(engine);
     if (skipApplies(engine, false)) {
-        engine.commandPhase = kFlush; // shown at once, and the voice is not started
+        setPhase(engine, kFlush); // shown at once, and the voice is not started
         return 0;
     }
     if (voiced && !playOnce(engine, window->voiceChannel))
         showBox(engine, "Voice再生に失敗 in MessageFlowReady()", "error");
-    engine.commandPhase = !window->instant && !noWait(engine) ? kReveal : kFlush;
+    setPhase(engine, !window->instant && !noWait(engine) ? kReveal : kFlush);
     return 0;
 }
 
 // One character at a time: the first one drawn is shown and the next waits for the timer.
 int reveal(Engine& engine, MessageWindow& window) {
-    const int number = engine.commandScratch[kWindowNumber];
+    const int number = scratch(engine)[kWindowNumber];
     for (int step = 0; step < kLayoutStepsPerTick; ++step) {
         int result = window.nextChar(window);
         switch (result) {
         case kCharDrawn:
             presentWindow(engine, window);
-            engine.commandPhase = kCharacterDelay;
+            setPhase(engine, kCharacterDelay);
             return 0;
         case kCharNewLine:
             window.newLine(window);
             break;
         case kCharClickWait:
-            engine.commandPhase = kClickWait;
+            setPhase(engine, kClickWait);
             return 0;
         case kCharPageFull:
             logPage(engine, number, window);
@@ -196,7 +206,7 @@ int reveal(Engine& engine, MessageWindow& window) {
 
 // The rest of the page up to the next click wait, drawn in one go and shown once.
 int flush(Engine& engine, MessageWindow& window) {
-    const int number = engine.commandScratch[kWindowNumber];
+    const int number = scratch(engine)[kWindowNumber];
     for (int step = 0; step < kLayoutStepsPerTick; ++step) {
         int result = window.nextChar(window);
         switch (result) {
@@ -207,7 +217,7 @@ int flush(Engine& engine, MessageWindow& window) {
             break;
         case kCharClickWait:
             presentWindow(engine, window);
-            engine.commandPhase = kClickWait;
+            setPhase(engine, kClickWait);
             return 0;
         case kCharPageFull:
             // The full page is shown before it is erased for the next one.
@@ -230,24 +240,22 @@ int flush(Engine& engine, MessageWindow& window) {
 int clickWait(Engine& engine, const MessageWindow& window) {
     pollInput(engine);
     if (skipApplies(engine, true)) {
-        engine.commandPhase = kFlush;
+        setPhase(engine, kFlush);
         return 0;
     }
     // A system button or the right-click script takes over; the command resumes here later.
     if (ProcessSystemButton(engine))
         return 1;
-    InputState& input = *engine.input;
-    if (engine.rightClickEnabled && (input.buttonReleased(1) || input.keyReleased(key::kEscape)) &&
-        ReadyToJumpRClickProcess(engine))
+    if (RightClickRequested(engine) && ReadyToJumpRClickProcess(engine))
         return 1;
-    Animation& mark = engine.animations[kClickWaitMark];
+    Animation& mark = engine.text.animations[kClickWaitMark];
     if (mark.enabled && mark.timer.isDue())
         DrawAnimationFrame(engine, kClickWaitMark, mark.x, mark.y);
-    if (input.IsAdvanceReleased()) {
+    if (engine.app.input->IsAdvanceReleased()) {
         // An instant window shows the page after a click wait at once too, as it does the first.
-        engine.commandPhase = window.instant || noWait(engine) ? kFlush : kReveal;
-        engine.screenSurface->copyRectInPlace(*engine.workSurface, mark.x, mark.y, mark.width,
-                                              mark.height);
+        setPhase(engine, window.instant || noWait(engine) ? kFlush : kReveal);
+        engine.display.screenSurface->copyRectInPlace(*engine.display.workSurface, mark.x, mark.y,
+                                                      mark.width, mark.height);
         presentScreenRect(engine, {mark.x, mark.y, mark.width, mark.height});
     }
     return 0;
@@ -256,68 +264,35 @@ int clickWait(Engine& engine, const MessageWindow& window) {
 int characterDelay(Engine& engine, MessageWindow& window) {
     pollInput(engine);
     // A click shows the rest of the page at once, and so does skipping.
-    if (engine.input->IsAdvanceReleased() || skipApplies(engine, true))
+    if (engine.app.input->IsAdvanceReleased() || skipApplies(engine, true))
         return flush(engine, window);
     if (window.characterTimer.isDue())
-        engine.commandPhase = kReveal;
+        setPhase(engine, kReveal);
     return 0;
 }
 
-// The choice menu is drawn over the picture in place of the message windows while it is up;
-// there is never one yet.
-bool DrawActiveChoiceMenu(Engine&) {
-    return false;
-}
-
-// Every window with text on its page, drawn again over the screen.
-void redrawWindows(Engine& engine) {
-    if (DrawActiveChoiceMenu(engine))
-        return;
-    for (auto& window : engine.messageWindows) {
-        if (!window->pageText.empty())
-            RedrawPage(engine, *window);
-    }
-}
-
+// The peek ends when the player lets go of an advance key, a mouse button, Space or Escape.
 bool peekEndReleased(const InputState& input) {
-    return input.buttonReleased(0) || input.buttonReleased(1) || input.keyReleased(key::kReturn) ||
-           input.keyReleased(key::kKeypadEnter) || input.keyReleased(key::kSpace) ||
-           input.keyReleased(key::kLeftShift) || input.keyReleased(key::kRightShift) ||
-           input.keyReleased(key::kEscape);
+    return input.IsAdvanceReleased() || input.IsCancelReleased() || input.keyReleased(key::kSpace);
 }
+
+// The peek's three phases: the picture shown without the text; waiting for the player; the
+// screen rebuilt with the text.
+enum PeekPhase {
+    kPeekShow = 0,
+    kPeekWait = 1,
+    kPeekEnd = 2,
+};
 
 } // namespace
-
-bool ProcessSystemButton(Engine&) {
-    return false; // no system button exists yet
-}
-
-bool ReadyToJumpRClickProcess(Engine&) {
-    return false; // there is no right-click script to run yet
-}
 
 void RedrawPage(Engine& engine, MessageWindow& window) {
     MessageWindow copy(window.characterTimer);
     Reset(copy);
     copy.target = window.target;
     copy.source = window.source;
-    copy.renderer.font = window.renderer.font;
-    copy.renderer.red = window.renderer.red;
-    copy.renderer.green = window.renderer.green;
-    copy.renderer.blue = window.renderer.blue;
-    copy.renderer.format = window.renderer.format;
-    copy.renderer.bottomAlign = window.renderer.bottomAlign;
-    copy.screenRect = window.screenRect;
-    copy.textArea = window.textArea;
-    copy.lineSpacing = window.lineSpacing;
-    copy.characterSpacing = window.characterSpacing;
-    copy.shadowOffset = window.shadowOffset;
-    copy.shadow = window.shadow;
-    copy.bracketIndent = window.bracketIndent;
+    copy.settings() = window.settings();
     copy.bracketDepth = window.bracketDepth;
-    copy.hangingPunctuation = window.hangingPunctuation;
-    copy.textColour = window.textColour;
-    copy.shadowColour = window.shadowColour;
     SetHookSelector(copy, window.hookSelector);
     // The page is laid out again where it was first drawn, from the text area's top-left. A
     // page text longer than a window's text is cut, as in the log, rather than left out.
@@ -337,19 +312,15 @@ void RedrawPage(Engine& engine, MessageWindow& window) {
     DetachHooks(copy);
 }
 
-void RedrawWindowsOnTop(Engine& engine) {
-    redrawWindows(engine);
-}
-
 namespace commands {
 
 int MessageFlowReady(Engine& engine) {
-    if (engine.commandPhase == kReady)
+    if (engine.script.commandPhase == kReady)
         return ready(engine);
-    MessageWindow* window = FindMessageWindow(engine, engine.commandScratch[kWindowNumber]);
+    MessageWindow* window = engine.text.window(scratch(engine)[kWindowNumber]);
     if (!window)
         return completeCommand(engine, 0); // the windows were made anew under the message
-    switch (engine.commandPhase) {
+    switch (engine.script.commandPhase) {
     case kReveal:
         return reveal(engine, *window);
     case kClickWait:
@@ -364,34 +335,30 @@ int MessageFlowReady(Engine& engine) {
 }
 
 int MessageWindowPeek(Engine& engine) {
-    switch (engine.commandPhase) {
-    case 0: {
+    DisplayState& display = engine.display;
+    switch (engine.script.commandPhase) {
+    case kPeekShow:
         // The picture as it was last drawn, without the text and the layers hidden in a peek.
         freezeShown(engine);
-        engine.currentLayerSet->redrawShown(*engine.screenSurface);
+        display.currentLayerSet->redrawShown(*display.screenSurface);
         presentScreen(engine);
-        engine.currentLayerSet->releaseShownSurfaces();
-        engine.commandPhase = 1;
+        display.currentLayerSet->releaseShownSurfaces();
+        engine.script.commandPhase = kPeekWait;
         return 0;
-    }
-    case 1:
+    case kPeekWait:
         pollInput(engine);
-        if (peekEndReleased(*engine.input))
-            engine.commandPhase = 2;
+        if (peekEndReleased(*engine.app.input))
+            engine.script.commandPhase = kPeekEnd;
         return 0;
     default:
-        // The backdrop still holds the layers as they were before the peek.
-        composeWithOverlays(engine, false);
-        engine.screenSurface->copyFrom(*engine.workSurface);
-        redrawWindows(engine);
-        presentScreen(engine);
+        rebuildAfterPeek(engine);
         return completeCommand(engine, 0);
     }
 }
 
 int ReplayMsgBoxSound(Engine& engine) {
     std::int32_t number = popValue(engine);
-    MessageWindow* window = FindMessageWindow(engine, number);
+    MessageWindow* window = engine.text.window(number);
     if (!window || window->voiceName.empty())
         return completeCommand(engine, 0);
     if (!loadVoice(engine, *window, window->voiceName))

@@ -1,6 +1,6 @@
 #include "text/message_window.hpp"
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "graphics/surface.hpp"
 
 #include <algorithm>
@@ -47,7 +47,7 @@ struct Cell {
 
 Cell cellOf(const MessageWindow& w) {
     Cell c{};
-    c.h = std::abs(static_cast<std::int64_t>(w.renderer.font.height));
+    c.h = std::abs(static_cast<std::int64_t>(w.style.font.height));
     c.dx = w.shadow ? w.shadowOffset.dx : 0;
     c.dy = w.shadow ? w.shadowOffset.dy : 0;
     return c;
@@ -87,14 +87,14 @@ void drawWithShadow(MessageWindow& w, const Cell& c, std::uint16_t code) {
             w.renderer.red = w.shadowColour.red;
             w.renderer.green = w.shadowColour.green;
             w.renderer.blue = w.shadowColour.blue;
-            w.renderer.DrawGlyph(*w.source, *w.target, toDrawCoordinate(x + c.dx),
+            w.renderer.DrawGlyph(w.style, *w.source, *w.target, toDrawCoordinate(x + c.dx),
                                  toDrawCoordinate(y + c.dy + c.h), code);
         }
         w.renderer.red = w.textColour.red;
         w.renderer.green = w.textColour.green;
         w.renderer.blue = w.textColour.blue;
-        w.renderer.DrawGlyph(*w.source, *w.target, toDrawCoordinate(x), toDrawCoordinate(y + c.h),
-                             code);
+        w.renderer.DrawGlyph(w.style, *w.source, *w.target, toDrawCoordinate(x),
+                             toDrawCoordinate(y + c.h), code);
     }
     w.pen.x = toInt(w.pen.x + advanceOf(w, c, w.halfWidth));
 }

@@ -4,6 +4,7 @@
 // character was drawn, whether a line break or a new page is needed, whether a control code was
 // met, or whether the text is over. The message command decides when to show the result.
 
+#include "base/rect.hpp"
 #include "platform/frame_timer.hpp"
 #include "platform/platform.hpp"
 #include "text/glyph_renderer.hpp"
@@ -101,11 +102,37 @@ struct Rgb {
     bool operator==(const Rgb&) const = default;
 };
 
-struct MessageWindow {
+// What the setup commands give a window: where it stands and where its text goes, how its
+// characters look and are laid out, its voice channel and its options. A redraw of the page
+// copies it whole, and saves store it whole with the page.
+struct MessageWindowSettings {
+    Rect screenRect;
+    TextArea textArea;
+    int lineSpacing = 0;
+    int characterSpacing = 0;
+    GlyphStyle style;
+    Rgb textColour{255, 255, 255};
+    Rgb shadowColour{0, 0, 0};
+    ShadowOffset shadowOffset;
+    bool shadow = true;
+    bool bracketIndent = true;
+    bool hangingPunctuation = true;
+    bool logPages = true;
+    bool instant = false;
+    int voiceChannel = -1;
+    int hookSelector = 0;
+
+    bool operator==(const MessageWindowSettings&) const = default;
+};
+
+struct MessageWindow : MessageWindowSettings {
     // The window paces its reveal on this clock (the platform, or a test's own clock).
     explicit MessageWindow(Clock& clock) : characterTimer(clock, kDefaultCharacterIntervalMs) {}
     // A window with every default around an existing timer (Reset keeps the timer's clock).
     explicit MessageWindow(const FrameTimer& timer) : characterTimer(timer) {}
+
+    MessageWindowSettings& settings() { return *this; }
+    const MessageWindowSettings& settings() const { return *this; }
 
     FrameTimer characterTimer;
     // Glyphs are drawn into `target`, rasterised by `source` (the stand-in for the owner window
@@ -114,28 +141,15 @@ struct MessageWindow {
     Surface* target = nullptr;
     GlyphSource* source = nullptr;
     GlyphRenderer renderer;
-    ScreenRect screenRect;
-    TextArea textArea;
+    // The page as it stands.
     Pen pen;
     int readPosition = -1;
     int textLength = 0;
-    int lineSpacing = 0;
-    int characterSpacing = 0;
     std::string pageText; // every byte consumed since the last new page, control codes included
     std::array<char, kMessageTextCapacity> text{};
     std::string voiceName;
-    int voiceChannel = -1;
-    ShadowOffset shadowOffset;
     bool halfWidth = false; // the character being laid out is a single byte
-    bool shadow = true;
-    bool bracketIndent = true;
-    int bracketDepth = 0; // opening minus closing brackets on this page, never below 0
-    bool hangingPunctuation = true;
-    bool logPages = true;
-    bool instant = false;
-    Rgb textColour{255, 255, 255};
-    Rgb shadowColour{0, 0, 0};
-    int hookSelector = 0;
+    int bracketDepth = 0;   // opening minus closing brackets on this page, never below 0
     LayoutOperation attachHooks = AttachHooks;
     LayoutOperation nextChar = NextChar;
     LayoutOperation newLine = NewLine;

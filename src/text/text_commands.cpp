@@ -7,9 +7,10 @@
 
 #include "text/text_commands.hpp"
 
+#include "base/rect.hpp"
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
-#include "core/sjis.hpp"
 #include "graphics/blend.hpp"
 #include "graphics/layer_set.hpp"
 #include "graphics/screen.hpp"
@@ -18,6 +19,7 @@
 #include "text/font_system.hpp"
 #include "text/message_window.hpp"
 #include "text/text_state.hpp"
+#include "ui/overlay.hpp"
 
 #include <algorithm>
 #include <cstdint>
@@ -37,15 +39,10 @@ constexpr std::size_t kFaceNameMax = 31;
 constexpr std::size_t kFaceNameArgMax = 64;
 constexpr std::size_t kMessageBoxTextMax = 128;
 
-// No choice menu exists yet, so none is ever on screen.
-bool ChoiceMenuShowing(Engine&) {
-    return false;
-}
-
 Animation* findAnimation(Engine& engine, int animation) {
     if (animation < 0 || animation >= kAnimationCount)
         return nullptr;
-    return &engine.animations[static_cast<std::size_t>(animation)];
+    return &engine.text.animations[static_cast<std::size_t>(animation)];
 }
 
 // The name cut to the field's 31 bytes, never between the two bytes of one character.
@@ -62,35 +59,18 @@ std::string cutFaceName(const std::string& name) {
     return name.substr(0, end);
 }
 
-// One axis of a copy of n pixels from s in a source of sLimit pixels to d in a destination of
-// dLimit pixels, cut to what lies inside both; both origins move together. In 64 bits, as the
-// scripts' values may lie anywhere in the 32-bit range and a frame's position is a product.
-bool clipAxis(std::int64_t& d, std::int64_t& s, std::int64_t& n, std::int64_t dLimit,
-              std::int64_t sLimit) {
-    if (d < 0) {
-        n += d;
-        s -= d;
-        d = 0;
-    }
-    if (s < 0) {
-        n += s;
-        d -= s;
-        s = 0;
-    }
-    n = std::min({n, dLimit - d, sLimit - s});
-    return n > 0;
-}
-
 // The part of the width x height rectangle from (sx, sy) to (dx, dy) that lies inside the
-// destination and inside a source of srcWidth x srcHeight; nothing when no pixel does.
+// destination and inside a source of srcWidth x srcHeight; nothing when no pixel does. The
+// scripts' values may lie anywhere in the 32-bit range and a frame's position is a product.
 std::optional<BlendRect> clipCopy(const Surface& dst, std::int64_t dx, std::int64_t dy,
                                   std::int64_t sx, std::int64_t sy, std::int64_t width,
                                   std::int64_t height, int srcWidth, int srcHeight) {
-    if (!clipAxis(dx, sx, width, dst.width(), srcWidth) ||
-        !clipAxis(dy, sy, height, dst.height(), srcHeight))
+    CopyRegion region(dx, dy, width, height, sx, sy);
+    region.clipDestination(boundsOf(dst.width(), dst.height()))
+        .clipSource(boundsOf(srcWidth, srcHeight));
+    if (region.empty())
         return std::nullopt;
-    return BlendRect{static_cast<int>(dx),     static_cast<int>(dy), static_cast<int>(width),
-                     static_cast<int>(height), static_cast<int>(sx), static_cast<int>(sy)};
+    return region.toBlendRect();
 }
 
 void copyClipped(Surface& dst, const Surface& src, const BlendRect& r) {
@@ -100,13 +80,13 @@ void copyClipped(Surface& dst, const Surface& src, const BlendRect& r) {
 // Draws the animation's current frame from its layer's picture onto the screen surface at
 // (x, y), through the layer's mask when it has one with a picture. Nothing without a picture.
 void drawFrame(Engine& engine, const Animation& a, Surface& screen, int x, int y) {
-    if (!engine.mainLayerSet)
+    if (!engine.display.mainLayerSet)
         return;
-    const Layer* layer = engine.mainLayerSet->layer(a.layer);
+    const Layer* layer = engine.display.mainLayerSet->layer(a.layer);
     if (!layer || !layer->surface || layer->surface->empty())
         return;
     const Surface& picture = *layer->surface;
-    const Layer* maskEntry = engine.mainLayerSet->mask(layer->maskIndex);
+    const Layer* maskEntry = engine.display.mainLayerSet->mask(layer->maskIndex);
     const Surface* mask = maskEntry && maskEntry->surface && !maskEntry->surface->empty()
                               ? maskEntry->surface.get()
                               : nullptr;
@@ -126,7 +106,7 @@ void drawFrame(Engine& engine, const Animation& a, Surface& screen, int x, int y
 
 template <typename Setter>
 int withWindow(Engine& engine, int number, Setter set) {
-    if (MessageWindow* window = FindMessageWindow(engine, number))
+    if (MessageWindow* window = engine.text.window(number))
         set(*window);
     return completeCommand(engine);
 }
@@ -150,31 +130,25 @@ Rgb popColour(Engine& engine) {
 } // namespace
 
 FontSystem& Fonts(Engine& engine) {
-    if (!engine.fonts) {
-        engine.fonts = std::make_unique<FontSystem>();
+    if (!engine.text.fonts) {
+        engine.text.fonts = std::make_unique<FontSystem>();
         const std::filesystem::path& forced = engine.config.fontFile;
-        if (!forced.empty() && !engine.fonts->forceFontFile(forced.string()))
+        if (!forced.empty() && !engine.text.fonts->forceFontFile(forced.string()))
             engine.platform.messageBox(BoxOwner::NoWindow,
                                        sjis("フォントファイルを開けません: " + forced.string()),
                                        "Warning", MessageBoxButtons::Ok);
     }
-    return *engine.fonts;
-}
-
-MessageWindow* FindMessageWindow(Engine& engine, int window) {
-    if (window < 0 || static_cast<std::size_t>(window) >= engine.messageWindows.size())
-        return nullptr;
-    return engine.messageWindows[static_cast<std::size_t>(window)].get();
+    return *engine.text.fonts;
 }
 
 void DrawAnimationFrame(Engine& engine, int animation, int x, int y) {
     Animation* a = findAnimation(engine, animation);
     if (!a)
         return;
-    Surface* screen = engine.screenSurface.get();
+    Surface* screen = engine.display.screenSurface.get();
     if (screen && !screen->empty()) {
         // The previous frame goes: the picture without text is put back under the rectangle.
-        if (const Surface* work = engine.workSurface.get(); work && !work->empty()) {
+        if (const Surface* work = engine.display.workSurface.get(); work && !work->empty()) {
             if (auto r = clipCopy(*screen, x, y, x, y, a->width, a->height, work->width(),
                                   work->height()))
                 copyClipped(*screen, *work, *r);
@@ -198,18 +172,18 @@ int SetMessageWindowCount(Engine& engine) {
     std::int32_t count = popValue(engine);
     if (count > kMaxMessageWindows)
         return completeCommand(engine); // refused: the windows there are stay as they are
-    for (auto& window : engine.messageWindows)
+    for (auto& window : engine.text.messageWindows)
         if (window)
             Reset(*window);
-    engine.messageWindows.clear();
+    engine.text.messageWindows.clear();
     if (count > 0) {
         FontSystem& fonts = Fonts(engine);
-        engine.messageWindows.reserve(static_cast<std::size_t>(count));
+        engine.text.messageWindows.reserve(static_cast<std::size_t>(count));
         for (std::int32_t i = 0; i < count; ++i) {
             auto window = std::make_unique<MessageWindow>(engine.platform);
-            window->target = engine.screenSurface.get();
+            window->target = engine.display.screenSurface.get();
             window->source = &fonts;
-            engine.messageWindows.push_back(std::move(window));
+            engine.text.messageWindows.push_back(std::move(window));
         }
     }
     return completeCommand(engine);
@@ -220,9 +194,9 @@ int SetMessageFont(Engine& engine) {
     std::int32_t height = popValue(engine);
     std::string face = cutFaceName(popString(engine, kFaceNameArgMax));
     return withWindow(engine, popValue(engine), [&](MessageWindow& w) {
-        w.renderer.font.faceName = face;
-        w.renderer.font.height = height;
-        w.renderer.font.weight = weight;
+        w.style.font.faceName = face;
+        w.style.font.height = height;
+        w.style.font.weight = weight;
     });
 }
 
@@ -232,20 +206,19 @@ int SetMessageFontStyle(Engine& engine) {
     std::uint8_t underline = flag(popValue(engine));
     std::uint8_t italic = flag(popValue(engine));
     return withWindow(engine, popValue(engine), [&](MessageWindow& w) {
-        w.renderer.font.italic = italic;
-        w.renderer.font.underline = underline;
-        w.renderer.font.strikeOut = strikeOut;
+        w.style.font.italic = italic;
+        w.style.font.underline = underline;
+        w.style.font.strikeOut = strikeOut;
     });
 }
 
 int SetMessageAntialias(Engine& engine) {
-    return windowFlag(engine, [](MessageWindow& w, bool on) {
-        w.renderer.format = on ? kGlyphGray : kGlyphBitmap;
-    });
+    return windowFlag(
+        engine, [](MessageWindow& w, bool on) { w.style.format = on ? kGlyphGray : kGlyphBitmap; });
 }
 
 int SetMessageBottomAlign(Engine& engine) {
-    return windowFlag(engine, [](MessageWindow& w, bool on) { w.renderer.bottomAlign = on; });
+    return windowFlag(engine, [](MessageWindow& w, bool on) { w.style.bottomAlign = on; });
 }
 
 int SetMessageShadow(Engine& engine) {
@@ -276,7 +249,7 @@ int SetMessageWindowRect(Engine& engine) {
     area.width = popValue(engine);
     area.top = popValue(engine);
     area.left = popValue(engine);
-    ScreenRect rect;
+    Rect rect;
     rect.height = popValue(engine);
     rect.width = popValue(engine);
     rect.y = popValue(engine);
@@ -327,21 +300,19 @@ int SetMessageWindowInstant(Engine& engine) {
 }
 
 int SetWindowsOnTop(Engine& engine) {
-    engine.windowsOnTop = popValue(engine) != 0;
+    engine.display.windowsOnTop = popValue(engine) != 0;
     return completeCommand(engine);
 }
 
 int SetSpaceButton(Engine& engine) {
     std::int32_t button = popValue(engine);
-    if (engine.systemButtons)
-        engine.systemButtons->spaceButton = button;
+    engine.ui.systemButtons.spaceButton = button;
     return completeCommand(engine);
 }
 
 int SetWheelButton(Engine& engine) {
     std::int32_t button = popValue(engine);
-    if (engine.systemButtons)
-        engine.systemButtons->wheelButton = button;
+    engine.ui.systemButtons.wheelButton = button;
     return completeCommand(engine);
 }
 
@@ -379,43 +350,44 @@ int SetAnimation(Engine& engine) {
 int SetLayerHidden(Engine& engine) {
     bool hidden = popValue(engine) != 0;
     std::int32_t number = popValue(engine);
-    if (engine.currentLayerSet)
-        if (Layer* layer = engine.currentLayerSet->layer(number))
+    if (engine.display.currentLayerSet)
+        if (Layer* layer = engine.display.currentLayerSet->layer(number))
             layer->hideInPeek = hidden;
     return completeCommand(engine);
 }
 
 int SetWindowModeVariable(Engine& engine) {
-    engine.windowModeVariable = popValue(engine);
+    engine.text.windowModeVariable = popValue(engine);
     return completeCommand(engine);
 }
 
 int SetEffectVariable(Engine& engine) {
-    engine.effectVariable = popValue(engine);
+    engine.text.effectVariable = popValue(engine);
     return completeCommand(engine);
 }
 
 int SetNoWaitVariable(Engine& engine) {
-    engine.noWaitVariable = popValue(engine);
+    engine.text.noWaitVariable = popValue(engine);
     return completeCommand(engine);
 }
 
 int ApplyWindowMode(Engine& engine) {
-    bool fullScreen = engine.vm->ReadCommonInt(engine.windowModeVariable) != 0;
-    if (engine.appState && engine.displayMode && fullScreen != engine.displayMode->isFullScreen) {
-        SetWindowMode(engine.platform, *engine.appState, *engine.displayMode, fullScreen);
+    bool fullScreen = engine.script.vm->ReadCommonInt(engine.text.windowModeVariable) != 0;
+    if (engine.app.appState && engine.app.displayMode &&
+        fullScreen != engine.app.displayMode->isFullScreen) {
+        SetWindowMode(engine.platform, *engine.app.appState, *engine.app.displayMode, fullScreen);
         engine.platform.showMainWindow();
     }
     return completeCommand(engine);
 }
 
 int SetRightClickEnabled(Engine& engine) {
-    engine.rightClickEnabled = popValue(engine) != 0;
+    engine.ui.rightClickEnabled = popValue(engine) != 0;
     return completeCommand(engine);
 }
 
 int SetSkipAllVariable(Engine& engine) {
-    engine.skipAllVariable = popValue(engine);
+    engine.text.skipAllVariable = popValue(engine);
     return completeCommand(engine);
 }
 
@@ -430,12 +402,12 @@ int SetMessageSpacing(Engine& engine) {
 
 int StartSkipMode(Engine& engine) {
     if (!ChoiceMenuShowing(engine))
-        engine.skipMode = true;
+        engine.app.skipMode = true;
     return completeCommand(engine);
 }
 
 int ShowMessageBox(Engine& engine) {
-    engine.skipMode = false;
+    engine.app.skipMode = false;
     std::int32_t resultVariable = popValue(engine);
     std::int32_t kind = popValue(engine);
     std::string caption = popString(engine, kMessageBoxTextMax);
@@ -443,7 +415,7 @@ int ShowMessageBox(Engine& engine) {
     MessageBoxAnswer answer =
         engine.platform.messageBox(BoxOwner::MainWindow, text, caption,
                                    kind == 1 ? MessageBoxButtons::YesNo : MessageBoxButtons::Ok);
-    engine.vm->WriteGameInt(resultVariable, answer == MessageBoxAnswer::No ? 0 : 1);
+    engine.script.vm->WriteGameInt(resultVariable, answer == MessageBoxAnswer::No ? 0 : 1);
     return completeCommand(engine);
 }
 

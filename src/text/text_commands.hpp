@@ -15,18 +15,14 @@ struct MessageWindow;
 // cannot be opened is reported in a warning box, and the fonts are then matched by name.
 FontSystem& Fonts(Engine& engine);
 
-// The window with this number, or null when there is none.
-MessageWindow* FindMessageWindow(Engine& engine, int window);
-
 // Draws the window's page text again into its target surface from the top-left of its screen
 // rectangle, on a copy of the window; the window itself does not change.
 void RedrawPage(Engine& engine, MessageWindow& window);
 
-// Called where a message waits for the player. They report true when they have taken over (a
-// system button's script or the right-click script runs and the command resumes later); neither
-// has anything to do yet.
-bool ProcessSystemButton(Engine& engine);
-bool ReadyToJumpRClickProcess(Engine& engine);
+// Erases the animation's previous frame (its rectangle back from the work surface), draws the
+// current frame through the layer's mask (a plain copy when the layer has no mask), steps the
+// frame and presents the rectangle. Nothing for an animation number outside the two.
+void DrawAnimationFrame(Engine& engine, int animation, int x, int y);
 
 namespace commands {
 

@@ -1,15 +1,20 @@
 #pragma once
-// The engine-wide records of the text subsystem besides the windows themselves: the two small
-// animations that go with text, the keys that fire system buttons, and the options the message
-// command reads.
+// The text subsystem's record: the message windows of command 29 and the fonts they draw with,
+// the two small animations that go with text, the log of the pages that went by, and the common
+// variables the message command reads its options from.
 
 #include "platform/frame_timer.hpp"
+#include "text/message_log.hpp"
+#include "text/message_window.hpp"
 
+#include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace vura {
 
-class Engine;
+class FontSystem;
 
 inline constexpr int kClickWaitMark = 0; // shown while a message waits for a click
 inline constexpr int kChoiceCursor = 1;  // beside the hovered line of a choice menu
@@ -33,16 +38,27 @@ struct Animation {
     bool enabled = false;
 };
 
-// The keys that fire a system button wherever the pointer is: releasing Space, and the wheel
-// turned forward. Negative: none.
-struct SystemButtons {
-    std::int32_t spaceButton = -1;
-    std::int32_t wheelButton = -1;
-};
+struct TextState {
+    explicit TextState(Clock& clock);
+    TextState(const TextState&) = delete;
+    TextState& operator=(const TextState&) = delete;
+    ~TextState();
 
-// Erases the animation's previous frame (its rectangle back from the work surface), draws the
-// current frame through the layer's mask (a plain copy when the layer has no mask), steps the
-// frame and presents the rectangle. Nothing for an animation number outside the two.
-void DrawAnimationFrame(Engine& engine, int animation, int x, int y);
+    std::vector<std::unique_ptr<MessageWindow>> messageWindows;
+    // Opened at the first window, or at start-up when a font file is forced.
+    std::unique_ptr<FontSystem> fonts;
+    std::array<Animation, kAnimationCount> animations;
+    std::unique_ptr<MessageLog> messageLog;
+    // The numbers of the common ints that show whole pages at once (no-wait), let skipping pass
+    // unread text (skip-all), switch transitions on and hold the full-screen choice; common int
+    // 0 until a script names another.
+    std::int32_t noWaitVariable = 0;
+    std::int32_t skipAllVariable = 0;
+    std::int32_t effectVariable = 0;
+    std::int32_t windowModeVariable = 0;
+
+    // The window with this number, or null when there is none.
+    MessageWindow* window(int number) const;
+};
 
 } // namespace vura

@@ -1,3 +1,4 @@
+#include "base/byte_order.hpp"
 #include "core/script_file.hpp"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,7 @@ void expectSameLayout(const LayoutImage& a, const LayoutImage& b) {
 std::vector<std::uint8_t> header(std::initializer_list<std::uint32_t> words) {
     std::vector<std::uint8_t> out;
     for (std::uint32_t w : words)
-        appendU32(out, w);
+        appendLe32(out, w);
     return out;
 }
 

@@ -1,5 +1,5 @@
+#include "base/sjis.hpp"
 #include "core/script_vm.hpp"
-#include "core/sjis.hpp"
 #include "script_asm.hpp"
 
 #include <gtest/gtest.h>

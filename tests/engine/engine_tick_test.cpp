@@ -1,5 +1,5 @@
-#include "core/sjis.hpp"
-#include "graphics/graphic_effect.hpp"
+#include "base/sjis.hpp"
+#include "graphics/transition.hpp"
 #include "support/engine_harness.hpp"
 
 #include <gtest/gtest.h>
@@ -14,13 +14,13 @@ using test::EngineHarness;
 constexpr int kProbe = 20;
 
 int Probe(Engine& e) {
-    ++e.commandScratch[15];
-    return e.commandScratch[14] != 0 ? 1 : 0;
+    ++e.script.commandScratch[15];
+    return e.script.commandScratch[14] != 0 ? 1 : 0;
 }
 
 // Replaces state 0 so every tick in state 0 is counted.
 int CountingRunScript(Engine& e) {
-    ++e.commandScratch[15];
+    ++e.script.commandScratch[15];
     return 0;
 }
 
@@ -32,61 +32,61 @@ struct TickTest : ::testing::Test {
         ASSERT_TRUE(h->init());
     }
     Engine& e() { return h->engine; }
-    int calls() { return e().commandScratch[15]; }
+    int calls() { return e().script.commandScratch[15]; }
     std::unique_ptr<EngineHarness> h;
 };
 
 TEST_F(TickTest, NothingRunsWhileTheWindowIsInactive) {
     start("10 focus out\n20 focus in\n");
-    e().engineState = kProbe;
+    e().script.engineState = kProbe;
     for (int i = 0; i < 10; ++i)
         h->pass();
     EXPECT_EQ(calls(), 10);
     for (int i = 0; i < 10; ++i)
         h->pass(); // passes at 10 ms to 19 ms: inactive
-    EXPECT_FALSE(e().appState->active);
+    EXPECT_FALSE(e().app.appState->active);
     EXPECT_EQ(calls(), 10);
     h->pass(); // 20 ms: active again
-    EXPECT_TRUE(e().appState->active);
+    EXPECT_TRUE(e().app.appState->active);
     EXPECT_EQ(calls(), 11);
 }
 
 TEST_F(TickTest, CompletionReturnsToStateZeroAndClearsPhaseAndScratch) {
     start();
-    e().engineState = kProbe;
-    e().commandPhase = 2;
-    e().commandScratch[3] = 77;
+    e().script.engineState = kProbe;
+    e().script.commandPhase = 2;
+    e().script.commandScratch[3] = 77;
     h->pass();
     // Not done: everything stays for the next call.
-    EXPECT_EQ(e().engineState, kProbe);
-    EXPECT_EQ(e().commandPhase, 2);
-    EXPECT_EQ(e().commandScratch[3], 77);
-    e().commandScratch[14] = 1;
+    EXPECT_EQ(e().script.engineState, kProbe);
+    EXPECT_EQ(e().script.commandPhase, 2);
+    EXPECT_EQ(e().script.commandScratch[3], 77);
+    e().script.commandScratch[14] = 1;
     h->pass();
-    EXPECT_EQ(e().engineState, 0);
-    EXPECT_EQ(e().commandPhase, 0);
-    for (std::int32_t word : e().commandScratch)
+    EXPECT_EQ(e().script.engineState, 0);
+    EXPECT_EQ(e().script.commandPhase, 0);
+    for (std::int32_t word : e().script.commandScratch)
         EXPECT_EQ(word, 0);
 }
 
 TEST_F(TickTest, DummyStatesComplain) {
     start();
     h->commands[0].handler = commands::RunScript;
-    e().engineState = 5;
+    e().script.engineState = 5;
     h->pass();
     ASSERT_EQ(h->platform.messageBoxes().size(), 1u);
     EXPECT_EQ(h->platform.messageBoxes()[0].textUtf8, "なんでダミーに飛ぶねん");
     EXPECT_EQ(h->platform.messageBoxes()[0].captionUtf8, "error");
-    EXPECT_EQ(e().engineState, 0);
+    EXPECT_EQ(e().script.engineState, 0);
 }
 
 TEST_F(TickTest, UnbuiltCommandNamesItselfAndQuits) {
     start();
-    e().engineState = 101;
+    e().script.engineState = 101;
     h->pass();
     ASSERT_EQ(h->platform.messageBoxes().size(), 1u);
     EXPECT_NE(h->platform.messageBoxes()[0].textUtf8.find("101 PlayAVI"), std::string::npos);
-    EXPECT_EQ(e().engineState, 1);
+    EXPECT_EQ(e().script.engineState, 1);
     h->pass(); // state 1 destroys the window
     EXPECT_FALSE(h->platform.hasMainWindow());
     EXPECT_TRUE(h->pass()); // and the quit is seen on the next pass
@@ -94,44 +94,44 @@ TEST_F(TickTest, UnbuiltCommandNamesItselfAndQuits) {
 
 TEST_F(TickTest, SkipModeEndsOnARightButtonReleaseButNotOnSpace) {
     start("5 tap Space\n10 down right\n20 up right\n");
-    e().skipMode = true;
+    e().app.skipMode = true;
     for (int ms = 0; ms <= 19; ++ms)
         h->pass();
-    EXPECT_TRUE(e().skipMode); // Space and a held right button change nothing
-    h->pass();                 // 20 ms: released
-    EXPECT_FALSE(e().skipMode);
+    EXPECT_TRUE(e().app.skipMode); // Space and a held right button change nothing
+    h->pass();                     // 20 ms: released
+    EXPECT_FALSE(e().app.skipMode);
 }
 
 TEST_F(TickTest, SkipModeEndsOnShiftAndReturnReleases) {
     for (const char* key : {"Return", "KPEnter", "LShift", "RShift"}) {
         start(std::string("0 tap ") + key + "\n");
-        e().skipMode = true;
+        e().app.skipMode = true;
         for (int ms = 0; ms < 30; ++ms)
             h->pass();
-        EXPECT_TRUE(e().skipMode) << key;
+        EXPECT_TRUE(e().app.skipMode) << key;
         h->pass();
-        EXPECT_FALSE(e().skipMode) << key;
+        EXPECT_FALSE(e().app.skipMode) << key;
     }
 }
 
 // A crossfade of duration 0 takes two steps, 16 ms apart: the old picture, then the new.
 TEST_F(TickTest, TransitionHoldsTheHandlerUntilItCompletes) {
     start();
-    e().engineState = kProbe;
-    ASSERT_TRUE(startTransition(*e().currentLayerSet, kCrossfade, 0, 0));
-    e().effectRunning = true;
-    e().scriptRunsDuringEffect = false;
-    e().workSurface->row(0)[0] = 200;
+    e().script.engineState = kProbe;
+    ASSERT_TRUE(startTransition(*e().display.currentLayerSet, kCrossfade, 0, 0));
+    e().display.effectRunning = true;
+    e().display.scriptRunsDuringEffect = false;
+    e().display.workSurface->row(0)[0] = 200;
     h->pass(); // the first step, due at once, draws the old picture
-    EXPECT_TRUE(e().effectRunning);
-    EXPECT_EQ(e().screenSurface->row(0)[0], 0);
+    EXPECT_TRUE(e().display.effectRunning);
+    EXPECT_EQ(e().display.screenSurface->row(0)[0], 0);
     int passes = 1;
-    while (e().effectRunning && passes < 100) {
+    while (e().display.effectRunning && passes < 100) {
         h->pass();
         ++passes;
     }
     EXPECT_EQ(passes, 18); // the second step at 17 ms, strictly after the 16 ms interval
-    EXPECT_EQ(e().screenSurface->row(0)[0], 200);
+    EXPECT_EQ(e().display.screenSurface->row(0)[0], 200);
     EXPECT_EQ(h->platform.screenPixel(0, 0), 200u);
     // The step that completed the transition still held the handler back.
     EXPECT_EQ(calls(), 0);
@@ -141,12 +141,12 @@ TEST_F(TickTest, TransitionHoldsTheHandlerUntilItCompletes) {
 
 TEST_F(TickTest, TransitionStepsFollowTheStepTimerWhileTheScriptRuns) {
     start();
-    e().engineState = kProbe;
-    ASSERT_TRUE(startTransition(*e().currentLayerSet, kVerticalStripes, 0, 0));
-    e().effectRunning = true;
-    e().scriptRunsDuringEffect = true;
+    e().script.engineState = kProbe;
+    ASSERT_TRUE(startTransition(*e().display.currentLayerSet, kVerticalStripes, 0, 0));
+    e().display.effectRunning = true;
+    e().display.scriptRunsDuringEffect = true;
     int passes = 0;
-    while (e().effectRunning && passes < 1000) {
+    while (e().display.effectRunning && passes < 1000) {
         h->pass();
         ++passes;
     }
@@ -157,24 +157,24 @@ TEST_F(TickTest, TransitionStepsFollowTheStepTimerWhileTheScriptRuns) {
 
 TEST_F(TickTest, CtrlFinishesTheTransitionAndTheHandlerRunsInTheSameTick) {
     start("0 press LCtrl\n");
-    e().engineState = kProbe;
-    e().effectRunning = true;
-    e().scriptRunsDuringEffect = false;
-    e().workSurface->row(10)[30] = 99;
+    e().script.engineState = kProbe;
+    e().display.effectRunning = true;
+    e().display.scriptRunsDuringEffect = false;
+    e().display.workSurface->row(10)[30] = 99;
     h->pass();
-    EXPECT_FALSE(e().effectRunning);
-    EXPECT_EQ(e().screenSurface->row(10)[30], 99);
+    EXPECT_FALSE(e().display.effectRunning);
+    EXPECT_EQ(e().display.screenSurface->row(10)[30], 99);
     EXPECT_EQ(h->platform.screenPixel(10, 10), 99u);
     EXPECT_EQ(calls(), 1);
 }
 
 TEST_F(TickTest, SkipModeFinishesTheTransitionAtOnce) {
     start();
-    e().engineState = kProbe;
-    e().skipMode = true;
-    e().effectRunning = true;
+    e().script.engineState = kProbe;
+    e().app.skipMode = true;
+    e().display.effectRunning = true;
     h->pass();
-    EXPECT_FALSE(e().effectRunning);
+    EXPECT_FALSE(e().display.effectRunning);
     EXPECT_EQ(calls(), 1);
 }
 
@@ -182,18 +182,18 @@ TEST(MainLoop, CloseAnsweredNoKeepsRunningExactlyWhereItWas) {
     EngineHarness h("100 close\nanswer no\n");
     h.commands[kProbe].handler = Probe;
     ASSERT_TRUE(h.init());
-    h.engine.engineState = kProbe;
-    h.engine.commandPhase = 3;
+    h.engine.script.engineState = kProbe;
+    h.engine.script.commandPhase = 3;
     RunMainLoop(h.engine, 300);
     ASSERT_EQ(h.platform.messageBoxes().size(), 1u);
     EXPECT_EQ(h.platform.messageBoxes()[0].captionUtf8, "終了確認");
     EXPECT_EQ(h.platform.messageBoxes()[0].textUtf8, "終了します。よろしいですか？");
     EXPECT_EQ(h.platform.messageBoxes()[0].answer, MessageBoxAnswer::No);
-    EXPECT_EQ(h.engine.engineState, kProbe);
-    EXPECT_EQ(h.engine.commandPhase, 3);
+    EXPECT_EQ(h.engine.script.engineState, kProbe);
+    EXPECT_EQ(h.engine.script.commandPhase, 3);
     // Passes at 0 to 301 ms (the window goes at 300, the quit is taken at 301), every one of
     // them a tick: the box cost the command nothing.
-    EXPECT_EQ(h.engine.commandScratch[15], 302);
+    EXPECT_EQ(h.engine.script.commandScratch[15], 302);
     EXPECT_EQ(h.platform.elapsedMs(), 301u);
     EXPECT_NE(h.log.str().find("messagebox: 終了確認: 終了します。よろしいですか？ -> no"),
               std::string::npos);
@@ -207,7 +207,7 @@ TEST(MainLoop, CloseAnsweredYesEndsAfterOneMoreTick) {
     EXPECT_FALSE(h.platform.hasMainWindow());
     EXPECT_EQ(h.platform.elapsedMs(), 100u);
     // The pass in which the quit arrives still runs its tick: 0 to 100 ms.
-    EXPECT_EQ(h.engine.commandScratch[15], 101);
+    EXPECT_EQ(h.engine.script.commandScratch[15], 101);
 }
 
 TEST(MainLoop, QuitAfterEndsWithoutAsking) {
@@ -225,7 +225,7 @@ TEST(MainLoop, TraceReportsStateChanges) {
     config.trace = &trace;
     EngineHarness h("", 1, config);
     ASSERT_TRUE(h.init());
-    h.engine.engineState = 1;
+    h.engine.script.engineState = 1;
     RunMainLoop(h.engine);
     EXPECT_NE(trace.str().find("state 1 -> 0 RunScript"), std::string::npos) << trace.str();
     EXPECT_NE(trace.str().find("quit"), std::string::npos);
@@ -236,10 +236,10 @@ TEST(MainLoop, MouseMovesReachTheWindowRecord) {
     ASSERT_TRUE(h.init());
     for (int i = 0; i <= 6; ++i)
         h.pass();
-    EXPECT_EQ(h.engine.appState->previousMouseX, 10);
-    EXPECT_EQ(h.engine.appState->previousMouseY, 20);
-    EXPECT_EQ(h.engine.appState->mouseX, 300);
-    EXPECT_EQ(h.engine.appState->mouseY, 400);
+    EXPECT_EQ(h.engine.app.appState->previousMouseX, 10);
+    EXPECT_EQ(h.engine.app.appState->previousMouseY, 20);
+    EXPECT_EQ(h.engine.app.appState->mouseX, 300);
+    EXPECT_EQ(h.engine.app.appState->mouseY, 400);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The flow, timing and utility commands, each run by a small script on the headless backend.
 
+#include "base/sjis.hpp"
 #include "core/flow_commands.hpp"
-#include "core/sjis.hpp"
 #include "support/test_game.hpp"
 
 #include <gtest/gtest.h>
@@ -67,12 +67,12 @@ TEST_F(FlowTest, WaitTimerCountsFromStartTimerAndIgnoresClicks) {
     ASSERT_TRUE(run.start());
     Engine& e = *run.engine;
     std::uint32_t waitStarted = 0;
-    while (e.engineState != 14 || e.commandPhase == 0)
+    while (e.script.engineState != 14 || e.script.commandPhase == 0)
         run.pass();
     waitStarted = run.platform->milliseconds();
-    while (e.engineState == 14)
+    while (e.script.engineState == 14)
         run.pass();
-    EXPECT_EQ(run.platform->milliseconds(), e.timerStart + 500);
+    EXPECT_EQ(run.platform->milliseconds(), e.script.timerStart + 500);
     EXPECT_LT(run.platform->milliseconds() - waitStarted, 300u);
     EXPECT_EQ(run.vm().gameInts[0], 0) << "time passed, not cut short";
 }
@@ -83,7 +83,7 @@ TEST_F(FlowTest, WaitTimerCutShortByCtrl) {
                     "call WaitClick(0)",
                     "50 press LCtrl\n52 release LCtrl\n", 100);
     EXPECT_EQ(run->vm().gameInts[0], 1);
-    EXPECT_EQ(run->engine->engineState, 15);
+    EXPECT_EQ(run->engine->script.engineState, 15);
 }
 
 TEST_F(FlowTest, WaitClickEndsOnReleaseNotOnPress) {
@@ -92,9 +92,9 @@ TEST_F(FlowTest, WaitClickEndsOnReleaseNotOnPress) {
     GameRun run(game, "20 down left\n60 up left\n");
     ASSERT_TRUE(run.start());
     run.runFor(59);
-    EXPECT_EQ(run.engine->engineState, 15); // held since 20 ms: still waiting
+    EXPECT_EQ(run.engine->script.engineState, 15); // held since 20 ms: still waiting
     run.runFor(2);
-    EXPECT_NE(run.engine->engineState, 15);
+    EXPECT_NE(run.engine->script.engineState, 15);
 }
 
 TEST_F(FlowTest, WaitClickTimesOutAndReportsHow) {
@@ -119,7 +119,7 @@ TEST_F(FlowTest, WaitClickStartedWithTheButtonHeldEndsOnItsRelease) {
 TEST_F(FlowTest, SetWindowTitleChangesTheCaption) {
     auto run = play("call SetWindowTitle(\"体験版 {int:3}\")\ncall WaitClick(0)");
     EXPECT_EQ(cp932ToUtf8(run->platform->captionSjis()), "体験版 0");
-    EXPECT_EQ(cp932ToUtf8(run->engine->windowTitle), "体験版 0");
+    EXPECT_EQ(cp932ToUtf8(run->engine->app.windowTitle), "体験版 0");
 }
 
 TEST_F(FlowTest, RandomFollowsTheRuntimeSequence) {

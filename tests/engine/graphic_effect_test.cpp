@@ -1,7 +1,8 @@
 // Showing the layers: at once, or through the six transitions that the tick advances.
 
-#include "graphics/graphic_effect.hpp"
 #include "graphics/layer_set.hpp"
+#include "graphics/screen.hpp"
+#include "graphics/transition.hpp"
 #include "support/test_game.hpp"
 
 #include <gtest/gtest.h>
@@ -36,9 +37,9 @@ TEST(GraphicEffect, MinusOneShowsAtOnceWhateverTheEffectVariableSays) {
                               "PushRef 0 12\nPushConst 0 1\nAssign\nPop\n");
     run->runFor(30);
     EXPECT_EQ(run->platform->screenPixel(320, 240), 200u);
-    EXPECT_FALSE(run->engine->effectRunning);
-    EXPECT_EQ(run->engine->engineState, 15);
-    EXPECT_EQ(run->engine->backdropSurface->row(0)[0], 200);
+    EXPECT_FALSE(run->engine->display.effectRunning);
+    EXPECT_EQ(run->engine->script.engineState, 15);
+    EXPECT_EQ(run->engine->display.backdropSurface->row(0)[0], 200);
 }
 
 TEST(GraphicEffect, BadArgumentsEndTheGame) {
@@ -62,7 +63,7 @@ TEST(GraphicEffect, TransitionsOffOrCtrlShowTheNewPictureAtOnce) {
         TestGame game; // common int 0, the switch, is 0
         auto run = showBackground(game, "call StartupGraphicEffect(2, false, 2)");
         run->runFor(30);
-        EXPECT_FALSE(run->engine->effectRunning);
+        EXPECT_FALSE(run->engine->display.effectRunning);
         EXPECT_EQ(run->platform->screenPixel(320, 240), 200u);
     }
     {
@@ -70,7 +71,7 @@ TEST(GraphicEffect, TransitionsOffOrCtrlShowTheNewPictureAtOnce) {
         auto run = showBackground(game, "call StartupGraphicEffect(2, false, 2)", "0 press RCtrl\n",
                                   "PushRef 0 12\nPushConst 0 1\nAssign\nPop\n");
         run->runFor(30);
-        EXPECT_FALSE(run->engine->effectRunning);
+        EXPECT_FALSE(run->engine->display.effectRunning);
         EXPECT_EQ(run->platform->screenPixel(320, 240), 200u);
     }
 }
@@ -80,17 +81,17 @@ TEST(GraphicEffect, ACrossfadeFollowsTheFormulaStepByStep) {
     auto run = showBackground(game, "call StartupGraphicEffect(0, 2, false, 3)", "",
                               "PushRef 0 12\nPushConst 0 1\nAssign\nPop\n");
     GameRun& r = *run;
-    while (!r.engine->effectRunning)
+    while (!r.engine->display.effectRunning)
         r.pass();
     // Steps at levels 0, 128 and 256 from black to blue 200: a + ((b - a) x level >> 8).
     std::vector<std::uint32_t> seen;
-    while (r.engine->effectRunning) {
+    while (r.engine->display.effectRunning) {
         r.pass();
         std::uint32_t pixel = r.platform->screenPixel(10, 10);
         if (seen.empty() || seen.back() != pixel)
             seen.push_back(pixel);
         // runScript false: the script waits in state 0 until the transition is over.
-        EXPECT_EQ(r.engine->engineState, 0);
+        EXPECT_EQ(r.engine->script.engineState, 0);
     }
     EXPECT_EQ(seen, (std::vector<std::uint32_t>{0u, 100u, 200u}));
 }
@@ -153,13 +154,13 @@ TEST(GraphicEffect, FrozenShownPicturesAreRedrawnAfterTheScriptChangedTheTables)
     run->runFor(50);
     Engine& e = *run->engine;
     // The script has loaded another picture but not shown it yet.
-    ASSERT_EQ(e.currentLayerSet->layer(0)->name, "NIGHT");
-    ASSERT_EQ(e.currentLayerSet->shownLayer(0)->name, "BG");
+    ASSERT_EQ(e.display.currentLayerSet->layer(0)->name, "NIGHT");
+    ASSERT_EQ(e.display.currentLayerSet->shownLayer(0)->name, "BG");
     freezeShown(e);
-    e.screenSurface->row(0)[0] = 0; // something drew over the screen meanwhile
+    e.display.screenSurface->row(0)[0] = 0; // something drew over the screen meanwhile
     restoreScreen(e);
     EXPECT_EQ(run->platform->screenPixel(5, 5), 200u); // the picture shown last, not the new one
-    EXPECT_EQ(e.currentLayerSet->shownLayer(0)->surface, nullptr); // released again
+    EXPECT_EQ(e.display.currentLayerSet->shownLayer(0)->surface, nullptr); // released again
     refreshScreen(e);
     EXPECT_EQ(run->platform->screenPixel(5, 5), 30u);
 }

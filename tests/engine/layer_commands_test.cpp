@@ -23,7 +23,7 @@ struct LayerCommandsTest : ::testing::Test {
         run->runFor(200);
         return run;
     }
-    LayerSet& set(GameRun& run) { return *run.engine->currentLayerSet; }
+    LayerSet& set(GameRun& run) { return *run.engine->display.currentLayerSet; }
     TestGame game;
 };
 

@@ -37,7 +37,7 @@ public:
 
 constexpr int kReadFlag = 5;
 // Three characters a line (24-pixel cells, shadow off), two lines a page.
-constexpr ScreenRect kWindowRect{100, 300, 200, 100};
+constexpr Rect kWindowRect{100, 300, 200, 100};
 
 struct MessageFlowTest : ::testing::Test {
     MessageFlowTest() {
@@ -53,7 +53,7 @@ struct MessageFlowTest : ::testing::Test {
         EXPECT_TRUE(run->start()) << run->boxes();
         Engine& e = *run->engine;
         auto w = std::make_unique<MessageWindow>(e.platform);
-        w->target = e.screenSurface.get();
+        w->target = e.display.screenSurface.get();
         w->source = &glyphs;
         w->screenRect = kWindowRect;
         w->textArea = {110, 310, 3 * 24, 2 * 24};
@@ -61,11 +61,11 @@ struct MessageFlowTest : ::testing::Test {
         w->shadow = false;
         w->voiceChannel = 2;
         w->characterTimer.SetInterval(30);
-        e.messageWindows.push_back(std::move(w));
+        e.text.messageWindows.push_back(std::move(w));
         run->vm().commonInts[1] = 100; // the voice channel's master volume
         return run;
     }
-    static MessageWindow& window(GameRun& run) { return *run.engine->messageWindows[0]; }
+    static MessageWindow& window(GameRun& run) { return *run.engine->text.messageWindows[0]; }
     static std::size_t consumed(GameRun& run) { return window(run).pageText.size(); }
 
     BlockGlyphs glyphs;
@@ -113,11 +113,11 @@ TEST_F(MessageFlowTest, RevealFollowsTheCharacterTimerAndAClickShowsTheRestOfThe
     run->runFor(200);
     // The line up to its click wait: the first six characters filled the page.
     EXPECT_EQ(window(*run).pageText, kana(8).substr(12) + "\x02");
-    EXPECT_EQ(run->engine->messageLog->pages().size(), 1u);
-    EXPECT_EQ(run->engine->engineState, 44);
+    EXPECT_EQ(run->engine->text.messageLog->pages().size(), 1u);
+    EXPECT_EQ(run->engine->script.engineState, 44);
     EXPECT_FALSE(run->vm().commonFlags[kReadFlag]);
     run->runFor(400); // the click ends the wait, and the text runs out
-    EXPECT_NE(run->engine->engineState, 44);
+    EXPECT_NE(run->engine->script.engineState, 44);
     EXPECT_TRUE(run->vm().commonFlags[kReadFlag]);
     EXPECT_EQ(run->boxes(), "");
 }
@@ -126,9 +126,9 @@ TEST_F(MessageFlowTest, AClickDuringTheRevealShowsThePageUpToTheNextWait) {
     auto run = play(message(kanaSource(5) + "\\w" + kanaSource(2)), "40 click 5 5\n");
     run->runFor(100);
     EXPECT_EQ(consumed(*run), 11u);
-    EXPECT_EQ(run->engine->commandPhase, 2);
+    EXPECT_EQ(run->engine->script.commandPhase, 2);
     // The reveal went through the screen: the first cell is drawn in white.
-    const std::uint8_t* p = run->engine->screenSurface->row(310 + 24 - 6) + 3 * (110 + 3);
+    const std::uint8_t* p = run->engine->display.screenSurface->row(310 + 24 - 6) + 3 * (110 + 3);
     EXPECT_EQ(p[0], 255);
 }
 
@@ -136,22 +136,22 @@ TEST_F(MessageFlowTest, ReadLinesAreSkippedWithCtrlAndSkipModeEndsAtTheFirstUnre
     auto run = play(message(kanaSource(2) + "\\w") + "\n" + "call MessageFlowReady(0, \"" +
                     kanaSource(2) + "\\w\", 0, 6)");
     run->vm().commonFlags[kReadFlag] = 1;
-    run->engine->skipMode = true;
+    run->engine->app.skipMode = true;
     run->runFor(30);
     // The read line went by at once, click wait included; the unread one stopped skip mode.
-    EXPECT_FALSE(run->engine->skipMode);
-    EXPECT_EQ(run->engine->engineState, 44);
+    EXPECT_FALSE(run->engine->app.skipMode);
+    EXPECT_EQ(run->engine->script.engineState, 44);
     EXPECT_EQ(window(*run).pageText.substr(0, 5), kana(2) + "\x02");
     EXPECT_LT(window(*run).pageText.size(), 10u);
     EXPECT_FALSE(run->vm().commonFlags[6]);
 
     // With skip-all on, unread text is skipped too.
     run->vm().commonInts[2] = 1;
-    run->engine->skipAllVariable = 2;
-    run->engine->skipMode = true;
+    run->engine->text.skipAllVariable = 2;
+    run->engine->app.skipMode = true;
     run->runFor(20);
     EXPECT_TRUE(run->vm().commonFlags[6]);
-    EXPECT_TRUE(run->engine->skipMode);
+    EXPECT_TRUE(run->engine->app.skipMode);
 }
 
 TEST_F(MessageFlowTest, NoWaitShowsEveryPageAtOnceAndFullPagesGoToTheLog) {
@@ -159,22 +159,22 @@ TEST_F(MessageFlowTest, NoWaitShowsEveryPageAtOnceAndFullPagesGoToTheLog) {
     auto run = play(message(kanaSource(15) + "\\w") + "\n" + message("\\p" + kanaSource(1)),
                     "100 click 5 5\n");
     run->vm().commonInts[3] = 1;
-    run->engine->noWaitVariable = 3;
+    run->engine->text.noWaitVariable = 3;
     run->runFor(20);
-    EXPECT_EQ(run->engine->commandPhase, 2);
-    ASSERT_EQ(run->engine->messageLog->pages().size(), 2u);
-    EXPECT_EQ(run->engine->messageLog->pages()[0].text, kana(6));
-    EXPECT_EQ(run->engine->messageLog->pages()[1].text, kana(12).substr(12));
+    EXPECT_EQ(run->engine->script.commandPhase, 2);
+    ASSERT_EQ(run->engine->text.messageLog->pages().size(), 2u);
+    EXPECT_EQ(run->engine->text.messageLog->pages()[0].text, kana(6));
+    EXPECT_EQ(run->engine->text.messageLog->pages()[1].text, kana(12).substr(12));
     EXPECT_EQ(window(*run).pageText, kana(15).substr(24) + "\x02");
     // Code 3 ends the page the next message shares, and the last page stays out of the log.
     run->runFor(150);
-    ASSERT_EQ(run->engine->messageLog->pages().size(), 3u);
-    EXPECT_EQ(run->engine->messageLog->pages()[2].text, kana(15).substr(24) + "\x02\x03");
+    ASSERT_EQ(run->engine->text.messageLog->pages().size(), 3u);
+    EXPECT_EQ(run->engine->text.messageLog->pages()[2].text, kana(15).substr(24) + "\x02\x03");
     EXPECT_EQ(window(*run).pageText, kana(1));
     // An erased page leaves the picture without text.
     Engine& e = *run->engine;
-    const std::uint8_t* screen = e.screenSurface->row(310 + 24 - 6) + 3 * (110 + 24 + 3);
-    const std::uint8_t* work = e.workSurface->row(310 + 24 - 6) + 3 * (110 + 24 + 3);
+    const std::uint8_t* screen = e.display.screenSurface->row(310 + 24 - 6) + 3 * (110 + 24 + 3);
+    const std::uint8_t* work = e.display.workSurface->row(310 + 24 - 6) + 3 * (110 + 24 + 3);
     EXPECT_EQ(screen[0], work[0]);
 }
 
@@ -184,7 +184,7 @@ TEST_F(MessageFlowTest, AnInstantWindowShowsEveryPageAtOnceAlsoAfterAClickWait) 
     run->runFor(20);
     EXPECT_EQ(window(*run).pageText, kana(1) + "\x02");
     run->runFor(115); // the click is released at 130
-    EXPECT_EQ(run->engine->commandPhase, 2);
+    EXPECT_EQ(run->engine->script.commandPhase, 2);
     EXPECT_EQ(window(*run).pageText, kana(1) + "\x02" + kana(2) + "\x02");
 }
 
@@ -193,15 +193,15 @@ TEST_F(MessageFlowTest, AVoiceSoundsThroughTheClickWaitAndStopsWhenTheTextRunsOu
                         "\\w\", 3, 5)\ncall WaitClick(0)\ncall ReplayMsgBoxSound(0)",
                     "300 click 5 5\n500 click 5 5\n");
     run->runFor(100);
-    SoundBuffer& voice = *run->engine->soundManager->channel(2);
-    EXPECT_EQ(run->engine->commandPhase, 2);
+    SoundBuffer& voice = *run->engine->sound.manager->channel(2);
+    EXPECT_EQ(run->engine->script.commandPhase, 2);
     EXPECT_EQ(voice.status(), kStatusPlaying);
     EXPECT_EQ(window(*run).voiceName, "voice");
-    const PageVoiceList& voices = run->engine->messageLog->currentVoices();
+    const PageVoiceList& voices = run->engine->text.messageLog->currentVoices();
     ASSERT_EQ(voices.count, 1);
     EXPECT_EQ(voices.slots[0], (PageVoice{110, 0, "voice"}));
     run->runFor(300);
-    EXPECT_NE(run->engine->engineState, 44);
+    EXPECT_NE(run->engine->script.engineState, 44);
     EXPECT_EQ(voice.status(), 0u);
     run->runFor(200); // the replay plays the window's voice again
     EXPECT_EQ(voice.status(), kStatusPlaying);
@@ -213,7 +213,7 @@ TEST_F(MessageFlowTest, AVoiceSoundsThroughTheClickWaitAndStopsWhenTheTextRunsOu
     missing->runFor(100);
     EXPECT_EQ(missing->boxes(), "error: nothing.OGG&WAVが見つかりません\n"
                                 "Warning: Voiceファイルロードに失敗 in MessageFlowReady()\n");
-    EXPECT_EQ(missing->engine->messageLog->currentVoices().slots[0].name, "nothing");
+    EXPECT_EQ(missing->engine->text.messageLog->currentVoices().slots[0].name, "nothing");
 }
 
 TEST_F(MessageFlowTest, AWindowNumberOfAnotherTypeEndsTheGame) {
@@ -226,17 +226,17 @@ TEST_F(MessageFlowTest, ARedrawnPageLandsWhereItWasFirstDrawn) {
     auto run = play(message(kanaSource(2) + "\\n" + kanaSource(1) + "\\w"));
     run->runFor(200);
     Engine& e = *run->engine;
-    ASSERT_EQ(e.commandPhase, 2);
+    ASSERT_EQ(e.script.commandPhase, 2);
     auto picture = [&e] {
         std::vector<std::uint8_t> rows;
         for (int y = kWindowRect.y; y < kWindowRect.y + kWindowRect.height; ++y) {
-            const std::uint8_t* r = e.screenSurface->row(y) + 3 * kWindowRect.x;
+            const std::uint8_t* r = e.display.screenSurface->row(y) + 3 * kWindowRect.x;
             rows.insert(rows.end(), r, r + 3 * kWindowRect.width);
         }
         return rows;
     };
     std::vector<std::uint8_t> shown = picture();
-    e.screenSurface->copyFrom(*e.workSurface);
+    e.display.screenSurface->copyFrom(*e.display.workSurface);
     ASSERT_NE(picture(), shown);
     RedrawPage(e, window(*run));
     EXPECT_EQ(picture(), shown);
@@ -251,15 +251,15 @@ TEST_F(MessageFlowTest, APeekShowsThePictureWithoutTheTextUntilAClick) {
                         message(kanaSource(1) + "\\w") + "\ncall MessageWindowPeek()",
                     "100 click 5 5\n300 tap Space\n");
     Engine& e = *run->engine;
-    auto blue = [&e] { return e.screenSurface->row(328)[3 * 113]; };
+    auto blue = [&e] { return e.display.screenSurface->row(328)[3 * 113]; };
     run->runFor(90);
     EXPECT_EQ(blue(), 255) << "the text is on the picture";
     run->runFor(110);
-    EXPECT_EQ(e.engineState, 60);
+    EXPECT_EQ(e.script.engineState, 60);
     EXPECT_EQ(blue(), 200) << "the peek shows the picture alone";
     EXPECT_EQ(run->platform->screenPixel(113, 328) & 0xFF, 200u);
     run->runFor(150);
-    EXPECT_NE(e.engineState, 60);
+    EXPECT_NE(e.script.engineState, 60);
     EXPECT_EQ(blue(), 255) << "the page is back";
 }
 
@@ -273,12 +273,12 @@ TEST_F(MessageFlowTest, WindowsOnTopStayThroughATransitionAndWhenCtrlCutsItShort
                     "100 click 5 5\n300 press LCtrl\n");
     run->vm().commonInts[0] = 1; // transitions on
     Engine& e = *run->engine;
-    auto blue = [&e] { return e.screenSurface->row(328)[3 * 113]; };
+    auto blue = [&e] { return e.display.screenSurface->row(328)[3 * 113]; };
     run->runFor(250);
-    ASSERT_TRUE(e.effectRunning);
+    ASSERT_TRUE(e.display.effectRunning);
     EXPECT_EQ(blue(), 255);
     run->runFor(60);
-    ASSERT_FALSE(e.effectRunning);
+    ASSERT_FALSE(e.display.effectRunning);
     EXPECT_EQ(blue(), 255);
     EXPECT_EQ(run->platform->screenPixel(113, 328) & 0xFF, 255u);
 }

@@ -2,7 +2,7 @@
 // messages when they are nowhere.
 
 #include "audio/sound_buffer.hpp"
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
 #include "pack_tool.hpp"
@@ -54,8 +54,8 @@ TEST_F(LookupTest, TheGameRunsFromItsPack) {
     pack();
     auto run = start();
     EXPECT_EQ(run->vm().gameInts[0], 1);
-    ASSERT_TRUE(run->engine->defaultPack);
-    EXPECT_EQ(run->engine->systemInfo->baseName, "GAME");
+    ASSERT_TRUE(run->engine->app.defaultPack);
+    EXPECT_EQ(run->engine->app.systemInfo->baseName, "GAME");
 }
 
 TEST_F(LookupTest, ALooseScriptWinsOverThePack) {
@@ -121,8 +121,8 @@ TEST_F(LookupTest, ADamagedIndexHidesSqxLikeAnEmptyPack) {
     game.write("GAME.lst", std::string(81, 'x')); // not 4 + 76 k bytes
     auto run = start(false);
     EXPECT_EQ(run->boxes(), "error: INIT.SQXの読み込みに失敗\n");
-    EXPECT_TRUE(run->engine->defaultPack->present);
-    EXPECT_TRUE(run->engine->defaultPack->indexRefused);
+    EXPECT_TRUE(run->engine->app.defaultPack->present);
+    EXPECT_TRUE(run->engine->app.defaultPack->indexRefused);
 }
 
 TEST_F(LookupTest, PicturesAndSoundsFollowTheSameOrder) {
@@ -238,8 +238,8 @@ TEST_F(LookupTest, LoadSoundPicksTheLoaderByExtensionAndTheStreamingFlag) {
     game.write("snd/Y.WAV", test::wav16(1, 44100, test::testSignal(4410, 1, 44100)));
     auto run = start();
     Engine& e = *run->engine;
-    SoundBuffer& whole = *e.soundManager->channel(0);
-    SoundBuffer& streamed = *e.soundManager->channel(1);
+    SoundBuffer& whole = *e.sound.manager->channel(0);
+    SoundBuffer& streamed = *e.sound.manager->channel(1);
     ASSERT_TRUE(LoadSound(e, "x", 0));
     EXPECT_EQ(whole.buffer->format().channels, 2);
     EXPECT_FALSE(whole.streaming);

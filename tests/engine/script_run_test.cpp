@@ -1,8 +1,8 @@
 // Whole games on the headless backend: start-up, the machine's errors, the dispatcher and the
 // interruption of a running command.
 
+#include "base/sjis.hpp"
 #include "core/command_support.hpp"
-#include "core/sjis.hpp"
 #include "core/state_dump.hpp"
 #include "resources/resource_lookup.hpp"
 #include "support/test_game.hpp"
@@ -73,7 +73,7 @@ TEST(ScriptRun, EveryCommandTakesTwoTicks) {
     const int expected[] = {13, 0, 13, 0, 1};
     for (int state : expected) {
         run.pass();
-        EXPECT_EQ(run.engine->engineState, state);
+        EXPECT_EQ(run.engine->script.engineState, state);
     }
     EXPECT_FALSE(run.pass()); // state 1 destroys the window
     EXPECT_TRUE(run.pass());  // and the quit is taken on the next pass
@@ -129,7 +129,7 @@ TEST(ScriptRun, AccessViolationIsShownAndTheGameGoesOn) {
     ASSERT_TRUE(run.start());
     EXPECT_FALSE(run.runFor(20));
     EXPECT_EQ(run.boxes(), "err: アクセスバイオレーションしてます＞＜\n");
-    EXPECT_EQ(run.engine->engineState, 15);
+    EXPECT_EQ(run.engine->script.engineState, 15);
 }
 
 TEST(ScriptRun, LongLoopsYieldToTheTickAndContinue) {
@@ -142,13 +142,13 @@ TEST(ScriptRun, LongLoopsYieldToTheTickAndContinue) {
     GameRun run(game);
     ASSERT_TRUE(run.start());
     run.pass();
-    EXPECT_EQ(run.engine->engineState, 0);
+    EXPECT_EQ(run.engine->script.engineState, 0);
     EXPECT_GT(run.vm().gameInts[0], 0);
     EXPECT_LT(run.vm().gameInts[0], 4000000);
     run.pass();
     run.pass();
     EXPECT_EQ(run.vm().gameInts[0], 4000000);
-    EXPECT_EQ(run.engine->engineState, 1);
+    EXPECT_EQ(run.engine->script.engineState, 1);
 }
 
 // A command interrupted by a handler script resumes in the phase it had, with its scratch.
@@ -161,25 +161,25 @@ TEST(ScriptRun, InterruptionAndReturnResumeTheCommand) {
     ASSERT_TRUE(run.start());
     run.runFor(10);
     Engine& e = *run.engine;
-    ASSERT_EQ(e.engineState, 14);
-    ASSERT_EQ(e.commandPhase, 1);
-    ASSERT_EQ(e.commandScratch[0], 1000);
-    e.commandScratch[7] = 1234;
+    ASSERT_EQ(e.script.engineState, 14);
+    ASSERT_EQ(e.script.commandPhase, 1);
+    ASSERT_EQ(e.script.commandScratch[0], 1000);
+    e.script.commandScratch[7] = 1234;
     // What a system button does: save the frame and the command, load the handler script.
     ASSERT_TRUE(run.vm().PushFrame(true));
     ASSERT_TRUE(LoadSQX(e, "HANDLER"));
     ASSERT_TRUE(PushSavedCommand(e));
-    e.engineState = 0;
-    e.commandPhase = 0;
-    e.commandScratch.fill(0);
+    e.script.engineState = 0;
+    e.script.commandPhase = 0;
+    e.script.commandScratch.fill(0);
     run.runFor(20);
     EXPECT_EQ(run.vm().gameInts[5], 1);
     EXPECT_EQ(run.vm().scriptName, "INIT");
-    EXPECT_EQ(e.engineState, 14);
-    EXPECT_EQ(e.commandPhase, 1);
-    EXPECT_EQ(e.commandScratch[0], 1000);
-    EXPECT_EQ(e.commandScratch[7], 1234);
-    EXPECT_EQ(e.savedCommandTop, -1);
+    EXPECT_EQ(e.script.engineState, 14);
+    EXPECT_EQ(e.script.commandPhase, 1);
+    EXPECT_EQ(e.script.commandScratch[0], 1000);
+    EXPECT_EQ(e.script.commandScratch[7], 1234);
+    EXPECT_EQ(e.script.savedCommandTop, -1);
     EXPECT_TRUE(run.runFor(2000)); // the wait ends and the script with it
     EXPECT_EQ(run.vm().top, -1);   // the call popped the wait's result
 }
@@ -191,14 +191,14 @@ TEST(ScriptRun, NinthSavedCommandIsRefused) {
     GameRun run(game);
     ASSERT_TRUE(run.start());
     for (int i = 0; i < 8; ++i) {
-        run.engine->engineState = 20 + i;
+        run.engine->script.engineState = 20 + i;
         ASSERT_TRUE(PushSavedCommand(*run.engine));
     }
     EXPECT_FALSE(PushSavedCommand(*run.engine));
-    EXPECT_EQ(run.engine->savedCommandTop, 7);
+    EXPECT_EQ(run.engine->script.savedCommandTop, 7);
     EXPECT_EQ(run.platform->messageBoxes().size(), 1u);
     ASSERT_TRUE(PopSavedCommand(*run.engine));
-    EXPECT_EQ(run.engine->engineState, 27);
+    EXPECT_EQ(run.engine->script.engineState, 27);
 }
 
 TEST(ScriptRun, StateDumpShowsTheMachineInUtf8) {

@@ -49,7 +49,7 @@ struct SoundCommandsTest : ::testing::Test {
         return run;
     }
     static SoundBuffer& buffer(GameRun& run, int channel) {
-        return *run.engine->soundManager->channel(channel);
+        return *run.engine->sound.manager->channel(channel);
     }
     std::vector<std::int16_t> signal = test::testSignal(4410, 2, 44100);
     TestGame game;
@@ -68,14 +68,14 @@ TEST_F(SoundCommandsTest, PlayDsbPlaysStopsAndKeepsTheNameOfTheLastSoundLoaded) 
                     "300 click 5 5\n");
     Engine& e = *run->engine;
     EXPECT_TRUE(buffer(*run, 0).empty());
-    EXPECT_EQ(e.soundChannels[0].name, "se");
+    EXPECT_EQ(e.sound.channels[0].name, "se");
     EXPECT_EQ(buffer(*run, 1).status(), kStatusPlaying | kStatusLooping);
     EXPECT_EQ(run->boxes(), "error: missing.OGG&WAVが見つかりません\n"
                             "error: ファイルロードに失敗 in PlayDSB()\n");
     run->runFor(200);
     EXPECT_EQ(buffer(*run, 1).status(), 0u);
     EXPECT_TRUE(buffer(*run, 1).empty());
-    EXPECT_EQ(e.soundChannels[1].name, "se");
+    EXPECT_EQ(e.sound.channels[1].name, "se");
 }
 
 TEST_F(SoundCommandsTest, TheVolumeIsTheMasterVariableTimesThePercent) {
@@ -90,9 +90,9 @@ TEST_F(SoundCommandsTest, TheVolumeIsTheMasterVariableTimesThePercent) {
                            "call ApplyChannelVolume(1)");
     Engine& e = *run->engine;
     EXPECT_EQ(buffer(*run, 0).volume, -1204); // a level of 25
-    EXPECT_EQ(e.soundChannels[1].volumePercent, 100);
+    EXPECT_EQ(e.sound.channels[1].volumePercent, 100);
     EXPECT_EQ(buffer(*run, 1).volume, 0);
-    EXPECT_EQ(e.soundChannels[2].volumePercent, 0);
+    EXPECT_EQ(e.sound.channels[2].volumePercent, 0);
     EXPECT_EQ(buffer(*run, 2).volume, -10000);
     EXPECT_EQ(buffer(*run, 3).volume, -2000);
     EXPECT_EQ(buffer(*run, 4).volume, -10000); // a negative master volume is silence
@@ -106,12 +106,12 @@ TEST_F(SoundCommandsTest, ASecondInitStopsEveryChannelAndStartsAfresh) {
                        "call PlayDSB(0, \"se\", 1)\ncall InitSoundChannels(3)\n"
                        "call SetChannelVolumeVariable(2, 1)\ncall PlayDSB(2, \"se\", 1)");
     Engine& e = *run->engine;
-    ASSERT_EQ(e.soundManager->channelCount, 3);
-    ASSERT_EQ(e.soundChannels.size(), 3u);
+    ASSERT_EQ(e.sound.manager->channelCount, 3);
+    ASSERT_EQ(e.sound.channels.size(), 3u);
     EXPECT_TRUE(buffer(*run, 0).empty());
     EXPECT_TRUE(buffer(*run, 1).empty());
-    EXPECT_TRUE(e.soundChannels[1] == SoundChannel{});
-    EXPECT_EQ(e.channelVolumeVariables[1], -1);
+    EXPECT_TRUE(e.sound.channels[1] == SoundChannel{});
+    EXPECT_EQ(e.sound.channels[1].volumeVariable, -1);
     EXPECT_EQ(buffer(*run, 2).status(), kStatusPlaying | kStatusLooping);
 }
 
@@ -128,7 +128,7 @@ TEST_F(SoundCommandsTest, InitDirectSoundReloadsEveryNamedChannelSilently) {
     EXPECT_TRUE(buffer(*run, 1).streaming);
     EXPECT_EQ(buffer(*run, 1).status(), 0u);
     EXPECT_TRUE(buffer(*run, 2).empty());
-    EXPECT_EQ(run->engine->soundChannels[0].name, "se");
+    EXPECT_EQ(run->engine->sound.channels[0].name, "se");
     EXPECT_EQ(run->boxes(), "error: se.OGG&WAVが見つかりません\n"
                             "error: Soundファイルロードに失敗 in LoadDataSet()\n");
 }
@@ -170,7 +170,7 @@ TEST_F(SoundCommandsTest, SoundsComeFromTheChannelsPack) {
     EXPECT_NE(stateDumpJson(e).find("{\"name\": \"onlysnd\", \"pack\": 9, \"volumePercent\": "
                                     "100, \"volumeVariable\": 1, \"streaming\": false}"),
               std::string::npos);
-    EXPECT_EQ(e.packs[0]->handle(), -1); // the streams own the handles
+    EXPECT_EQ(e.sound.packs[0]->handle(), -1); // the streams own the handles
     EXPECT_GE(buffer(*run, 2).fileHandle, 0);
     EXPECT_GE(buffer(*run, 3).fileHandle, 0);
     EXPECT_EQ(openDescriptors(), baselineDescriptors + 2);

@@ -1,9 +1,10 @@
 // The commands that set up the message windows and the text animations, the option commands
 // the message command reads, and the script's message box.
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "graphics/surface.hpp"
 #include "support/test_game.hpp"
+#include "text/text_commands.hpp"
 #include "text/text_state.hpp"
 
 #include <gtest/gtest.h>
@@ -66,19 +67,19 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
                  "call WaitClick(0)\ncall SetMessageWindowCount(0)",
              "300 click 5 5\n600 click 5 5\n");
     Engine& e = *run->engine;
-    ASSERT_EQ(e.messageWindows.size(), 2u);
-    const MessageWindow& w = *e.messageWindows[1];
-    EXPECT_EQ(w.renderer.font.faceName, std::string(31, 'f'));
-    EXPECT_EQ(w.renderer.font.height, 30);
-    EXPECT_EQ(w.renderer.font.weight, 700);
+    ASSERT_EQ(e.text.messageWindows.size(), 2u);
+    const MessageWindow& w = *e.text.messageWindows[1];
+    EXPECT_EQ(w.style.font.faceName, std::string(31, 'f'));
+    EXPECT_EQ(w.style.font.height, 30);
+    EXPECT_EQ(w.style.font.weight, 700);
     // Cut before a two-byte character that would not fit whole.
-    EXPECT_EQ(e.messageWindows[0]->renderer.font.faceName, name30);
-    EXPECT_EQ(w.renderer.font.italic, 1);
-    EXPECT_EQ(w.renderer.font.underline, 0);
-    EXPECT_EQ(w.renderer.font.strikeOut, 1);
-    EXPECT_EQ(w.renderer.format, kGlyphBitmap);
-    EXPECT_EQ(e.messageWindows[0]->renderer.format, kGlyphGray);
-    EXPECT_TRUE(w.renderer.bottomAlign);
+    EXPECT_EQ(e.text.messageWindows[0]->style.font.faceName, name30);
+    EXPECT_EQ(w.style.font.italic, 1);
+    EXPECT_EQ(w.style.font.underline, 0);
+    EXPECT_EQ(w.style.font.strikeOut, 1);
+    EXPECT_EQ(w.style.format, kGlyphBitmap);
+    EXPECT_EQ(e.text.messageWindows[0]->style.format, kGlyphGray);
+    EXPECT_TRUE(w.style.bottomAlign);
     EXPECT_FALSE(w.shadow);
     EXPECT_EQ(w.textColour, (Rgb{0, 0, 0}));
     EXPECT_EQ(w.shadowColour, (Rgb{255, 44, 5}));
@@ -91,8 +92,8 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
     // A window that has drawn nothing starts in its text area; once placed, the pen stays.
     EXPECT_EQ(w.pen.x, 15);
     EXPECT_EQ(w.pen.y, 25);
-    EXPECT_EQ(e.messageWindows[0]->pen.x, 5);
-    EXPECT_EQ(e.messageWindows[0]->pen.y, 6);
+    EXPECT_EQ(e.text.messageWindows[0]->pen.x, 5);
+    EXPECT_EQ(e.text.messageWindows[0]->pen.y, 6);
     EXPECT_EQ(w.hookSelector, 3);
     EXPECT_FALSE(w.hangingPunctuation);
     EXPECT_FALSE(w.bracketIndent);
@@ -102,15 +103,15 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
     EXPECT_TRUE(w.instant);
     EXPECT_EQ(w.characterSpacing, 3);
     EXPECT_EQ(w.lineSpacing, 6);
-    EXPECT_EQ(w.target, e.screenSurface.get());
+    EXPECT_EQ(w.target, e.display.screenSurface.get());
     EXPECT_NE(w.source, nullptr);
 
     run->runFor(300);
-    ASSERT_EQ(e.messageWindows.size(), 3u);
+    ASSERT_EQ(e.text.messageWindows.size(), 3u);
     MessageWindow fresh(*run->platform);
-    for (const auto& window : e.messageWindows) {
-        EXPECT_EQ(window->renderer.font, FontDescription{});
-        EXPECT_EQ(window->renderer.format, kGlyphGray);
+    for (const auto& window : e.text.messageWindows) {
+        EXPECT_EQ(window->style.font, FontDescription{});
+        EXPECT_EQ(window->style.format, kGlyphGray);
         EXPECT_EQ(window->textColour, fresh.textColour);
         EXPECT_EQ(window->hookSelector, 0);
         EXPECT_EQ(window->characterTimer.intervalMs, kDefaultCharacterIntervalMs);
@@ -118,7 +119,7 @@ TEST_F(TextCommandsTest, WindowSettingsAreStoredAndANewCountStartsAfresh) {
         EXPECT_TRUE(window->logPages);
     }
     run->runFor(300);
-    EXPECT_TRUE(e.messageWindows.empty());
+    EXPECT_TRUE(e.text.messageWindows.empty());
     EXPECT_EQ(run->boxes(), "");
 }
 
@@ -134,21 +135,21 @@ TEST_F(TextCommandsTest, OptionCommandsSetTheEngineFlags) {
                     "PushRef 1 12\nPushConst 0 1\nAssign\nPop\ncall ApplyWindowMode()\n"
                     "call ApplyWindowMode()");
     Engine& e = *run->engine;
-    EXPECT_FALSE(e.currentLayerSet->layer(0)->hideInPeek);
-    EXPECT_TRUE(e.currentLayerSet->layer(1)->hideInPeek);
-    EXPECT_EQ(e.windowModeVariable, 1);
-    EXPECT_EQ(e.effectVariable, 2);
-    EXPECT_EQ(e.noWaitVariable, 3);
-    EXPECT_EQ(e.skipAllVariable, 4);
-    EXPECT_TRUE(e.rightClickEnabled);
-    EXPECT_TRUE(e.windowsOnTop);
-    EXPECT_EQ(e.systemButtons->spaceButton, 2);
-    EXPECT_EQ(e.systemButtons->wheelButton, -1);
-    EXPECT_FALSE(e.animations[kClickWaitMark].enabled);
-    EXPECT_TRUE(e.animations[kChoiceCursor].enabled);
+    EXPECT_FALSE(e.display.currentLayerSet->layer(0)->hideInPeek);
+    EXPECT_TRUE(e.display.currentLayerSet->layer(1)->hideInPeek);
+    EXPECT_EQ(e.text.windowModeVariable, 1);
+    EXPECT_EQ(e.text.effectVariable, 2);
+    EXPECT_EQ(e.text.noWaitVariable, 3);
+    EXPECT_EQ(e.text.skipAllVariable, 4);
+    EXPECT_TRUE(e.ui.rightClickEnabled);
+    EXPECT_TRUE(e.display.windowsOnTop);
+    EXPECT_EQ(e.ui.systemButtons.spaceButton, 2);
+    EXPECT_EQ(e.ui.systemButtons.wheelButton, -1);
+    EXPECT_FALSE(e.text.animations[kClickWaitMark].enabled);
+    EXPECT_TRUE(e.text.animations[kChoiceCursor].enabled);
     // The mode changed once, and the window was shown with it.
     EXPECT_TRUE(run->platform->fullScreen());
-    EXPECT_TRUE(e.displayMode->isFullScreen);
+    EXPECT_TRUE(e.app.displayMode->isFullScreen);
     EXPECT_EQ(run->boxes(), "");
 }
 
@@ -163,7 +164,7 @@ TEST_F(TextCommandsTest, ShowMessageBoxStoresTheAnswerAndEndsSkipMode) {
                     "answer no\nanswer yes\n");
     Engine& e = *run->engine;
     EXPECT_EQ(run->vm().gameInts[8], 1);
-    EXPECT_FALSE(e.skipMode);
+    EXPECT_FALSE(e.app.skipMode);
     EXPECT_EQ(run->vm().gameInts[5], 0);
     EXPECT_EQ(run->vm().gameInts[6], 1);
     EXPECT_EQ(run->vm().gameInts[7], 1);
@@ -175,8 +176,8 @@ TEST_F(TextCommandsTest, AnimationFramesAreDrawnInTurnThroughTheMask) {
     auto run = play("call SetLayerCount(2)\ncall SetMaskCount(1)\n"
                     "call SetAnimation(0, 1, 100, 50, 0, 0, 2, 2, 4, 16)");
     Engine& e = *run->engine;
-    Layer* layer = e.mainLayerSet->layer(1);
-    Layer* mask = e.mainLayerSet->mask(0);
+    Layer* layer = e.display.mainLayerSet->layer(1);
+    Layer* mask = e.display.mainLayerSet->mask(0);
     ASSERT_TRUE(layer && mask);
     // Four 2 x 2 frames side by side, frame f all 40 x (f + 1); the mask lets the left column
     // of each frame show and keeps the right one out.
@@ -187,8 +188,8 @@ TEST_F(TextCommandsTest, AnimationFramesAreDrawnInTurnThroughTheMask) {
         fill(*mask->surface, 2 * f + 1, 0, 1, 2, 255);
     }
     layer->maskIndex = 0;
-    fill(*e.workSurface, 100, 50, 2, 2, 7);
-    auto at = [&](int x, int y) { return e.screenSurface->row(y)[x * 3]; };
+    fill(*e.display.workSurface, 100, 50, 2, 2, 7);
+    auto at = [&](int x, int y) { return e.display.screenSurface->row(y)[x * 3]; };
 
     const int expected[] = {40, 80, 120, 160, 40};
     for (int frame : expected) {
@@ -197,7 +198,7 @@ TEST_F(TextCommandsTest, AnimationFramesAreDrawnInTurnThroughTheMask) {
         EXPECT_EQ(at(101, 51), 7); // the work surface under the masked column
         EXPECT_EQ(run->platform->screenPixel(100, 50), frame * 0x010101u);
     }
-    EXPECT_EQ(e.animations[kClickWaitMark].frame, 1);
+    EXPECT_EQ(e.text.animations[kClickWaitMark].frame, 1);
 
     // Without a mask entry, or with a mask without a picture, the frame is copied whole.
     layer->maskIndex = -1;
@@ -209,7 +210,7 @@ TEST_F(TextCommandsTest, AnimationFramesAreDrawnInTurnThroughTheMask) {
     EXPECT_EQ(at(101, 50), 120);
 
     // A layer that does not exist draws nothing but still erases and steps the frame.
-    Animation& a = e.animations[kClickWaitMark];
+    Animation& a = e.text.animations[kClickWaitMark];
     a.layer = 9;
     DrawAnimationFrame(e, kClickWaitMark, 100, 50);
     EXPECT_EQ(at(100, 50), 7);

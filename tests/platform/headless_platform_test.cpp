@@ -1,4 +1,4 @@
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "platform/headless_platform.hpp"
 #include "platform/input_script.hpp"
 

@@ -28,8 +28,8 @@ TEST(PixelConvert, MatchesPerPixelReferenceForOddWidthsAndOffsets) {
     BgrImageView src{bytes.data(), kWidth, kHeight, kPitch};
 
     for (int width : {1, 2, 3, 4, 5, 7, 8, 641}) {
-        for (ScreenRect area : {ScreenRect{0, 0, width, 3}, ScreenRect{1, 5, width, 4},
-                                ScreenRect{kWidth - width, kHeight - 2, width, 2}}) {
+        for (Rect area : {Rect{0, 0, width, 3}, Rect{1, 5, width, 4},
+                          Rect{kWidth - width, kHeight - 2, width, 2}}) {
             SCOPED_TRACE(testing::Message() << "area " << area.x << "," << area.y << " "
                                             << area.width << "x" << area.height);
             const int rowBytes = area.width * 4;
@@ -54,8 +54,8 @@ TEST(PixelConvert, MatchesPerPixelReferenceForOddWidthsAndOffsets) {
 
 TEST(PixelConvert, ClipRectKeepsThePartInsideThePicture) {
     struct Case {
-        ScreenRect in;
-        ScreenRect out; // width or height 0: empty, origin not checked
+        Rect in;
+        Rect out; // width or height 0: empty, origin not checked
     };
     for (Case c : {
              Case{{0, 0, 640, 480}, {0, 0, 640, 480}},
@@ -74,7 +74,7 @@ TEST(PixelConvert, ClipRectKeepsThePartInsideThePicture) {
          }) {
         SCOPED_TRACE(testing::Message() << "in " << c.in.x << "," << c.in.y << " " << c.in.width
                                         << "x" << c.in.height);
-        ScreenRect r = clipRect(c.in, 640, 480);
+        Rect r = clipRect(c.in, 640, 480);
         if (c.out.width == 0) {
             EXPECT_TRUE(r.width == 0 || r.height == 0) << r.width << "x" << r.height;
         } else {

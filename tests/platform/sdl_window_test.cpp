@@ -1,6 +1,6 @@
 // The real window, looked at from outside through X11. Runs inside its own Xvfb server.
 
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "platform/sdl_platform.hpp"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "resources/game_files.hpp"
 #include "support/test_support.hpp"
 

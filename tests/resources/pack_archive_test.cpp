@@ -1,5 +1,5 @@
+#include "base/sjis.hpp"
 #include "core/script_file.hpp"
-#include "core/sjis.hpp"
 #include "pack_tool.hpp"
 #include "resources/pack_archive.hpp"
 #include "support/test_support.hpp"

@@ -35,7 +35,7 @@ struct EngineHarness {
 
     // One pass of the main loop: events, then one tick. Returns true when the quit was seen.
     bool pass() {
-        bool quit = platform.pumpEvents(*engine.appState);
+        bool quit = platform.pumpEvents(*engine.app.appState);
         EngineTick(engine);
         return quit;
     }

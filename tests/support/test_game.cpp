@@ -60,7 +60,7 @@ bool GameRun::start() {
 }
 
 bool GameRun::pass() {
-    bool quit = platform->pumpEvents(*engine->appState);
+    bool quit = platform->pumpEvents(*engine->app.appState);
     EngineTick(*engine);
     return quit;
 }

@@ -54,7 +54,7 @@ public:
     bool pass();
     // Passes until the quit is seen or `ms` of virtual time have passed; true when it quit.
     bool runFor(std::uint32_t ms);
-    ScriptVm& vm() { return *engine->vm; }
+    ScriptVm& vm() { return *engine->script.vm; }
     // The message boxes shown so far, one "caption: text" line each.
     std::string boxes() const;
 

@@ -1,4 +1,4 @@
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "text/font_system.hpp"
 
 #include <gtest/gtest.h>

@@ -67,6 +67,7 @@ protected:
         renderer.blue = static_cast<std::uint8_t>(c[2]);
     }
     Surface surface;
+    GlyphStyle style;
     GlyphRenderer renderer;
     FakeSource source;
 };
@@ -78,7 +79,7 @@ TEST_F(GlyphRendererTest, GrayLevelsBlendTruncatingTowardZero) {
     source.glyph.bits[2] = 64;
     source.glyph.bits[3] = 200;
     colour({255, 255, 255});
-    ASSERT_TRUE(renderer.DrawGlyph(source, surface, 2, 5, 0x82A0));
+    ASSERT_TRUE(renderer.DrawGlyph(style, source, surface, 2, 5, 0x82A0));
     EXPECT_EQ(source.lastFormat, kGlyphGray);
     EXPECT_EQ(at(2, 4), (Rgb{0, 0, 0}));
     EXPECT_EQ(at(3, 4), (Rgb{127, 127, 127})); // 255 x 32 / 64 = 127.5
@@ -89,7 +90,7 @@ TEST_F(GlyphRendererTest, GrayLevelsBlendTruncatingTowardZero) {
     set(0, 0, {200, 100, 50});
     source.glyph = grayGlyph(1, 1, 33, 0, 1);
     colour({10, 100, 51});
-    ASSERT_TRUE(renderer.DrawGlyph(source, surface, 0, 1, 0x82A0));
+    ASSERT_TRUE(renderer.DrawGlyph(style, source, surface, 0, 1, 0x82A0));
     EXPECT_EQ(at(0, 0), (Rgb{103, 100, 50}));
 }
 
@@ -101,10 +102,10 @@ TEST_F(GlyphRendererTest, BitmapGlyphsSetTheColourMostSignificantBitFirst) {
     g.bits[1] = 0b0100'0000; // column 9
     g.bits[4] = 0xFF;        // the second row's columns 0 to 7
     source.glyph = g;
-    renderer.format = kGlyphBitmap;
+    style.format = kGlyphBitmap;
     paint({1, 2, 3});
     colour({200, 150, 100});
-    ASSERT_TRUE(renderer.DrawGlyph(source, surface, 0, 2, 0x41));
+    ASSERT_TRUE(renderer.DrawGlyph(style, source, surface, 0, 2, 0x41));
     EXPECT_EQ(source.lastFormat, kGlyphBitmap);
     for (int x = 0; x < 10; ++x) {
         EXPECT_EQ(at(x, 0) == (Rgb{200, 150, 100}), x == 0 || x == 2 || x == 9) << x;
@@ -117,13 +118,13 @@ TEST_F(GlyphRendererTest, PlacesByOriginOrBottomAligned) {
     // A 2 x 3 box whose top stands 5 rows above the baseline and 3 columns into the cell.
     source.glyph = grayGlyph(2, 3, 64, 3, 5);
     colour({255, 255, 255});
-    ASSERT_TRUE(renderer.DrawGlyph(source, surface, 4, 9, 0x41));
+    ASSERT_TRUE(renderer.DrawGlyph(style, source, surface, 4, 9, 0x41));
     EXPECT_EQ(inked(), 6);
     EXPECT_EQ(at(7, 4), (Rgb{255, 255, 255})); // top-left at (4 + 3, 9 - 5)
     EXPECT_EQ(at(8, 6), (Rgb{255, 255, 255}));
     paint({0, 0, 0});
-    renderer.bottomAlign = true; // the box's last row just above the baseline
-    ASSERT_TRUE(renderer.DrawGlyph(source, surface, 4, 9, 0x41));
+    style.bottomAlign = true; // the box's last row just above the baseline
+    ASSERT_TRUE(renderer.DrawGlyph(style, source, surface, 4, 9, 0x41));
     EXPECT_EQ(inked(), 6);
     EXPECT_EQ(at(7, 6), (Rgb{255, 255, 255}));
     EXPECT_EQ(at(8, 8), (Rgb{255, 255, 255}));
@@ -139,42 +140,42 @@ TEST_F(GlyphRendererTest, ClipsAtEveryEdge) {
                             {6, 0, 0},  {6, 16, 0},  {INT_MIN, 6, 0}, {INT_MAX, INT_MAX, 0}};
     for (const auto& [x, baseline, expected] : cases) {
         paint({0, 0, 0});
-        EXPECT_TRUE(renderer.DrawGlyph(source, surface, x, baseline, 0x41));
+        EXPECT_TRUE(renderer.DrawGlyph(style, source, surface, x, baseline, 0x41));
         EXPECT_EQ(inked(), expected) << x << ", " << baseline;
     }
     source.glyph = grayGlyph(4, 4, 64, INT_MAX, INT_MIN + 1);
-    EXPECT_TRUE(renderer.DrawGlyph(source, surface, INT_MAX, INT_MAX, 0x41));
+    EXPECT_TRUE(renderer.DrawGlyph(style, source, surface, INT_MAX, INT_MAX, 0x41));
     EXPECT_EQ(inked(), 0);
 }
 
 TEST_F(GlyphRendererTest, SpacesAndBadGlyphsDrawNothing) {
     colour({255, 255, 255});
     source.glyph = grayGlyph(4, 4, 64, 0, 4);
-    EXPECT_TRUE(renderer.DrawGlyph(source, surface, 2, 6, 0x20));
-    EXPECT_TRUE(renderer.DrawGlyph(source, surface, 2, 6, 0x8140));
+    EXPECT_TRUE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x20));
+    EXPECT_TRUE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x8140));
     EXPECT_EQ(source.calls, 0);
     source.fail = true;
-    EXPECT_FALSE(renderer.DrawGlyph(source, surface, 2, 6, 0x41));
+    EXPECT_FALSE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x41));
     source.fail = false;
     // Fewer bytes than the rows need (the pitch comes from the width, not from the source),
     // another format, a negative box.
     source.glyph = grayGlyph(5, 4, 64, 0, 4);
     source.glyph.bits.pop_back();
     source.glyph.pitch = 1;
-    EXPECT_FALSE(renderer.DrawGlyph(source, surface, 2, 6, 0x41));
+    EXPECT_FALSE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x41));
     source.glyph = grayGlyph(2, 2, 64, 0, 2);
     source.glyph.format = 2;
-    EXPECT_FALSE(renderer.DrawGlyph(source, surface, 2, 6, 0x41));
+    EXPECT_FALSE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x41));
     source.glyph = grayGlyph(2, 2, 64, 0, 2);
     source.glyph.blackBoxWidth = -1;
-    EXPECT_FALSE(renderer.DrawGlyph(source, surface, 2, 6, 0x41));
+    EXPECT_FALSE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x41));
     EXPECT_EQ(inked(), 0);
     // A blank glyph, and any glyph on an empty surface, succeed with nothing drawn.
     source.glyph = GlyphBitmap{};
-    EXPECT_TRUE(renderer.DrawGlyph(source, surface, 2, 6, 0x41));
+    EXPECT_TRUE(renderer.DrawGlyph(style, source, surface, 2, 6, 0x41));
     Surface none;
     source.glyph = grayGlyph(2, 2, 64, 0, 2);
-    EXPECT_TRUE(renderer.DrawGlyph(source, none, 0, 2, 0x41));
+    EXPECT_TRUE(renderer.DrawGlyph(style, source, none, 0, 2, 0x41));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 #include "graphics/surface.hpp"
 #include "support/test_support.hpp"
 #include "text/message_window.hpp"
@@ -35,7 +35,7 @@ struct Layout : ::testing::Test {
         screen.create(200, 120, 24);
         w.target = &screen;
         w.source = &source;
-        w.renderer.font.height = 10;
+        w.style.font.height = 10;
         w.textArea = {10, 5, 100, 60};
         NewPage(w);
         w.textColour = {200, 150, 100};
@@ -214,10 +214,10 @@ TEST_F(Layout, UnsetOrOutOfRangeReadPositionsEndTheText) {
     // Settings stored without validation neither overflow nor move the text backwards.
     w.readPosition = 0;
     w.characterSpacing = INT_MAX;
-    w.renderer.font.height = INT_MIN;
+    w.style.font.height = INT_MIN;
     EXPECT_EQ(w.nextChar(w), kCharDrawn);
     EXPECT_EQ(w.pen.x, INT_MAX);
-    w.renderer.font.height = -10;
+    w.style.font.height = -10;
     w.characterSpacing = 0;
     NewPage(w);
     w.readPosition = 0;
@@ -257,7 +257,7 @@ TEST_F(Layout, ResetDetachesAndRestoresEveryDefault) {
     w.shadow = false;
     w.characterTimer.SetInterval(50);
     w.voiceChannel = 3;
-    w.renderer.format = kGlyphBitmap;
+    w.style.format = kGlyphBitmap;
     Reset(w);
     EXPECT_EQ(calls.back(), "no shadow");
     MessageWindow fresh{clock};
@@ -269,8 +269,8 @@ TEST_F(Layout, ResetDetachesAndRestoresEveryDefault) {
     EXPECT_EQ(w.pen.x, 0);
     EXPECT_EQ(w.voiceChannel, -1);
     EXPECT_EQ(w.hookSelector, 0);
-    EXPECT_EQ(w.renderer.font, FontDescription{});
-    EXPECT_EQ(w.renderer.format, kGlyphGray);
+    EXPECT_EQ(w.style.font, FontDescription{});
+    EXPECT_EQ(w.style.format, kGlyphGray);
     w.detachHooks(w);
     EXPECT_EQ(calls.size(), 2u);
 }

@@ -1,3 +1,4 @@
+#include "base/byte_order.hpp"
 #include "core/script_vm.hpp"
 #include "script_asm.hpp"
 
@@ -15,7 +16,7 @@ using namespace std::string_literals;
 
 std::string u32le(std::uint32_t v) {
     std::vector<std::uint8_t> out;
-    appendU32(out, v);
+    appendLe32(out, v);
     return std::string(out.begin(), out.end());
 }
 

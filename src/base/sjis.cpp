@@ -1,4 +1,4 @@
-#include "core/sjis.hpp"
+#include "base/sjis.hpp"
 
 #include <algorithm>
 #include <array>
