@@ -2,7 +2,7 @@
 
 #include "base/byte_order.hpp"
 #include "base/sjis.hpp"
-#include "core/command_table.hpp"
+#include "core/command_signatures.hpp"
 #include "core/script_vm.hpp"
 
 #include <algorithm>
@@ -55,14 +55,12 @@ std::string_view nameOfOpcode(std::uint32_t opcode) {
 }
 
 std::optional<int> commandFromName(std::string_view name) {
-    for (const CommandEntry& e : kCommandTable) {
-        if (e.name == name && e.name != "Dummy")
-            return e.number;
-    }
+    if (auto exact = commandNumber(name))
+        return exact;
     std::string l = lower(name);
-    for (const CommandEntry& e : kCommandTable) {
-        if (lower(e.name) == l && e.name != "Dummy")
-            return e.number;
+    for (const CommandSignature& c : kCommandSignatures) {
+        if (lower(c.name) == l && c.name != "Dummy")
+            return c.number;
     }
     return std::nullopt;
 }

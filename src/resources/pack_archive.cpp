@@ -2,7 +2,6 @@
 
 #include "base/byte_order.hpp"
 #include "base/sjis.hpp"
-#include "core/script_file.hpp"
 #include "resources/game_files.hpp"
 
 #include <fcntl.h>
