@@ -12,6 +12,16 @@ namespace vura {
 
 namespace {
 
+// WaitTimer and WaitClick take their duration in their first phase and wait in their second,
+// keeping the duration in the first scratch word.
+enum WaitPhase {
+    kWaitStart = 0,
+    kWaiting = 1,
+};
+enum WaitScratch {
+    kWaitDuration = 0,
+};
+
 // A wait's end, in unsigned 32-bit arithmetic as the millisecond clock wraps.
 bool reached(std::uint32_t now, std::uint32_t start, std::int32_t duration) {
     return now >= start + static_cast<std::uint32_t>(duration);
@@ -50,7 +60,7 @@ int ReturnSQX(Engine& engine) {
     if (!vm.PopFrame(frame)) {
         // A Return with no call to return to.
         ReportVmError(engine, kErrFrameUnderflow);
-        engine.script.engineState = 1;
+        RequestQuit(engine);
         return 0;
     }
     if (!vura::LoadSQX(engine, frame.scriptName))
@@ -61,7 +71,7 @@ int ReturnSQX(Engine& engine) {
             engine.platform.messageBox(BoxOwner::MainWindow,
                                        sjis("再開するコマンドがありません in ReturnSQX()"), "error",
                                        MessageBoxButtons::Ok);
-            engine.script.engineState = 1;
+            RequestQuit(engine);
         }
         return 0;
     }
@@ -77,16 +87,12 @@ int LoadSQX(Engine& engine) {
 
 int CallSQX(Engine& engine) {
     ScriptVm& vm = *engine.script.vm;
-    Value name = popRaw(engine);
     // The name is read from the caller's constant pool before the called script replaces it.
-    std::string text;
-    vm.ResolveStringArg(name, text, 128);
-    if (auto zero = text.find('\0'); zero != std::string::npos)
-        text.resize(zero);
+    std::string text = popString(engine, 128);
     ++vm.pc;
     if (!vm.PushFrame(false)) {
         ReportVmError(engine, kErrFrameOverflow);
-        engine.script.engineState = 1;
+        RequestQuit(engine);
         return 0;
     }
     if (!vura::LoadSQX(engine, text))
@@ -110,36 +116,38 @@ int StartTimer(Engine& engine) {
 }
 
 int WaitTimer(Engine& engine) {
-    if (engine.script.commandPhase == 0) {
-        engine.script.commandScratch[0] = popValue(engine);
-        engine.script.commandPhase = 1;
+    ScriptState& script = engine.script;
+    if (script.commandPhase == kWaitStart) {
+        script.commandScratch[kWaitDuration] = popValue(engine);
+        script.commandPhase = kWaiting;
         return 0;
     }
     pollInput(engine);
     if (engine.app.input->IsSkipHeld() || engine.app.skipMode)
         return completeCommand(engine, 1);
-    if (reached(engine.platform.milliseconds(), engine.script.timerStart,
-                engine.script.commandScratch[0]))
+    if (reached(engine.platform.milliseconds(), script.timerStart,
+                script.commandScratch[kWaitDuration]))
         return completeCommand(engine, 0);
     return 0;
 }
 
 int WaitClick(Engine& engine) {
-    if (engine.script.commandPhase == 0) {
-        engine.script.commandScratch[0] = popValue(engine);
+    ScriptState& script = engine.script;
+    if (script.commandPhase == kWaitStart) {
+        script.commandScratch[kWaitDuration] = popValue(engine);
         pollInput(engine);
-        engine.script.waitClickStart = engine.platform.milliseconds();
-        engine.script.commandPhase = 1;
+        script.waitClickStart = engine.platform.milliseconds();
+        script.commandPhase = kWaiting;
         return 0;
     }
     pollInput(engine);
     if (engine.app.input->IsSkipHeld() || engine.app.skipMode ||
         engine.app.input->IsAdvanceReleased())
         return completeCommand(engine, 1);
-    std::int32_t duration = engine.script.commandScratch[0];
+    std::int32_t duration = script.commandScratch[kWaitDuration];
     if (duration == 0)
         return 0;
-    if (reached(engine.platform.milliseconds(), engine.script.waitClickStart, duration))
+    if (reached(engine.platform.milliseconds(), script.waitClickStart, duration))
         return completeCommand(engine, 0);
     return 0;
 }

@@ -80,6 +80,27 @@ TEST(ScriptRun, EveryCommandTakesTwoTicks) {
     EXPECT_TRUE(run.platform->messageBoxes().empty());
 }
 
+// A handler that pops fewer arguments than its row declares is caught when it completes, and
+// the game goes on: the check watches the engine, not the script.
+int TakesNothing(Engine& engine) {
+    return completeCommand(engine);
+}
+
+TEST(ScriptRun, HandlerTakingOtherArgumentsThanItsRowIsCounted) {
+    TestGame game;
+    game.layout();
+    game.script("INIT", "call SetLayerCount(3)\ncall SetMaskCount(2)\nEnd");
+    GameRun run(game);
+    std::array<CommandEntry, kCommandCount> table = kCommandTable;
+    table[16].handler = TakesNothing;
+    run.engine->commands = table;
+    ASSERT_TRUE(run.start());
+    EXPECT_TRUE(run.runFor(50));
+    EXPECT_EQ(run.engine->script.argumentMismatches, 1);
+    EXPECT_EQ(run.engine->display.currentLayerSet->maskCount(), 2);
+    run.engine->script.argumentMismatches = 0;
+}
+
 TEST(ScriptRun, MachineErrorsEndTheGameWithTheirCode) {
     const std::pair<const char*, const char*> cases[] = {
         {"PushConst 1 1\nPushConst 0 1\nAdd", "SQXError: Error code is -2\n"},

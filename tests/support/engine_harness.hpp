@@ -31,6 +31,9 @@ struct EngineHarness {
         engine.commands = commands;
     }
 
+    // Every command that completed took the arguments its row declares.
+    ~EngineHarness() { EXPECT_EQ(engine.script.argumentMismatches, 0); }
+
     bool init() { return InitEngine(engine); }
 
     // One pass of the main loop: events, then one tick. Returns true when the quit was seen.

@@ -55,6 +55,12 @@ GameRun::GameRun(const TestGame& game, const std::string& inputScript, std::uint
     engine = std::make_unique<Engine>(*platform, engineConfig);
 }
 
+GameRun::~GameRun() {
+    if (engine) {
+        EXPECT_EQ(engine->script.argumentMismatches, 0) << log.str();
+    }
+}
+
 bool GameRun::start() {
     return InitEngine(*engine) && StartScript(*engine);
 }

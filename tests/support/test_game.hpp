@@ -49,6 +49,9 @@ public:
                      std::uint32_t tickMs = 1, std::int64_t calendarStart = 978307200,
                      bool keepAudio = false);
 
+    // Every command the game completed took the arguments its row declares.
+    ~GameRun();
+
     bool start();
     // One pass of the main loop; true when the quit was seen.
     bool pass();
