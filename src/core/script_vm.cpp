@@ -274,7 +274,8 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
     case kMul:
     case kDiv:
     case kMod: {
-        static constexpr int kTypeError[] = {0, -2, -3, -4, -5, -7};
+        static constexpr int kTypeError[] = {0,           kErrAddType, kErrSubType,
+                                             kErrMulType, kErrDivType, kErrModType};
         if (!need(2))
             return kErrStackUnderflow;
         Value b = Pop();
@@ -294,13 +295,13 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
             break;
         case kDiv:
             if (y == 0)
-                return -6;
+                return kErrDivByZero;
             // The most negative number divided by -1 stays itself instead of trapping.
             r = (x == kIntMin && y == -1) ? kIntMin : x / y;
             break;
         default:
             if (y == 0)
-                return -8;
+                return kErrModByZero;
             r = (x == kIntMin && y == -1) ? 0 : x % y;
             break;
         }
@@ -312,7 +313,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
             return kErrStackUnderflow;
         Value a = Pop();
         if (a.type != kInt)
-            return -9;
+            return kErrNegType;
         Push(kInt, wrap(-static_cast<std::int64_t>(a.value)));
         break;
     }
@@ -322,9 +323,9 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
         Value b = Pop();
         Value a = Pop();
         if (a.type != b.type)
-            return -10;
+            return kErrCompareMismatch;
         if (a.type != kInt && a.type != kBool)
-            return -11;
+            return kErrCompareType;
         bool r;
         switch (in.operand1) {
         case 0:
@@ -354,7 +355,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
     }
     case kJump:
         if (in.operand2 < 0 || in.operand2 >= instructionCount())
-            return -12;
+            return kErrJumpTarget;
         pc = in.operand2;
         return 0;
     case kJumpIfTrue:
@@ -367,7 +368,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
             if (in.operand1 != 0)
                 Push(kBool, whenTrue ? 1 : 0); // the short-circuit value of "or" / "and"
             if (in.operand2 < 0 || in.operand2 >= instructionCount())
-                return whenTrue ? -13 : -14;
+                return whenTrue ? kErrJumpIfTrueTarget : kErrJumpIfFalseTarget;
             // A jump to its own address would never move; it falls through instead.
             if (in.operand2 != pc) {
                 pc = in.operand2;
@@ -385,7 +386,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
         case kGameIntRef:
         case kCommonIntRef: {
             if (v.type != kInt)
-                return -16;
+                return kErrAssignValue;
             int bank = target.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
             if (!inBank(bank, target.value))
                 return kErrBankIndex;
@@ -394,7 +395,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
         }
         case kGameFlagRef:
             if (v.type != kBool)
-                return -16;
+                return kErrAssignValue;
             if (!inBank(kBankGameFlag, target.value))
                 return kErrBankIndex;
             gameFlags[target.value] = v.value == 1 ? 1 : 0;
@@ -412,7 +413,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
                     return kErrBankIndex;
                 text = (bank == kBankGameStr ? gameStrings : constStrings)[v.value];
             } else {
-                return -16;
+                return kErrAssignValue;
             }
             if (!inBank(kBankGameStr, target.value))
                 return kErrBankIndex;
@@ -420,7 +421,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
             break;
         }
         default:
-            return -15;
+            return kErrAssignTarget;
         }
         Push(kInt, 1);
         break;
@@ -442,7 +443,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
         bool load = in.opcode == kLoadVar;
         int kind = in.operand2;
         if (kind < 0 || kind > 13)
-            return load ? -18 : -19;
+            return load ? kErrLoadVarKind : kErrPushRefKind;
         int bank = kind / 2;
         std::int64_t index = in.operand1;
         if (kind % 2 == 1) {
@@ -481,7 +482,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
     }
     case kPushConst:
         if (in.operand1 < 0 || in.operand1 > 2)
-            return -20;
+            return kErrPushConstType;
         Push(static_cast<std::uint32_t>(in.operand1), in.operand2);
         break;
     case kIncrement:
@@ -491,7 +492,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
             return kErrStackUnderflow;
         Value r = Pop();
         if (r.type != kGameIntRef && r.type != kCommonIntRef)
-            return up ? -21 : -22;
+            return up ? kErrIncrementTarget : kErrDecrementTarget;
         int bank = r.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
         if (!inBank(bank, r.value))
             return kErrBankIndex;
@@ -509,7 +510,7 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
         stop = true;
         return kRunLineMarker;
     default:
-        return -23;
+        return kErrOpcode;
     }
     ++pc;
     return 0;

@@ -71,17 +71,38 @@ enum RunResult : int {
     kRunReturn = 4,     // Return
 };
 
-// Errors of Run. -1 to -23 are the machine's own; from -24 down are refusals of things the
-// machine never guarded, so nothing outside its arrays is ever touched.
+// Errors of Run. -1 to -23 are the machine's own (-17 is never given); from -24 down are
+// refusals of things the machine never guarded, so nothing outside its arrays is ever touched.
 enum VmError : int {
     kErrRanOffEnd = -1,
-    kErrStackOverflow = -24,  // more than 768 values
-    kErrStackUnderflow = -25, // a pop from the empty stack
-    kErrFrameOverflow = -26,  // more than 32 nested calls
-    kErrFrameUnderflow = -27, // a return without a call
-    kErrBankIndex = -28,      // a variable index outside its bank
-    kErrCommandNumber = -29,  // CallCommand with a number outside 0 to 118
-    kErrPoolOffset = -30,     // a string constant outside the constant pool
+    kErrAddType = -2,            // Add of a value that is not an Int
+    kErrSubType = -3,            // Sub of a value that is not an Int
+    kErrMulType = -4,            // Mul of a value that is not an Int
+    kErrDivType = -5,            // Div of a value that is not an Int
+    kErrDivByZero = -6,          // Div by 0
+    kErrModType = -7,            // Mod of a value that is not an Int
+    kErrModByZero = -8,          // Mod by 0
+    kErrNegType = -9,            // Neg of a value that is not an Int
+    kErrCompareMismatch = -10,   // Compare of two values of different types
+    kErrCompareType = -11,       // Compare of values that are neither Int nor Bool
+    kErrJumpTarget = -12,        // Jump outside the code
+    kErrJumpIfTrueTarget = -13,  // JumpIfTrue outside the code
+    kErrJumpIfFalseTarget = -14, // JumpIfFalse outside the code
+    kErrAssignTarget = -15,      // Assign to something that is not an int, flag or string ref
+    kErrAssignValue = -16,       // Assign of a value the target cannot hold
+    kErrLoadVarKind = -18,       // LoadVar with a kind outside 0 to 13
+    kErrPushRefKind = -19,       // PushRef with a kind outside 0 to 13
+    kErrPushConstType = -20,     // PushConst with a type outside 0 to 2
+    kErrIncrementTarget = -21,   // Increment of something that is not an int ref
+    kErrDecrementTarget = -22,   // Decrement of something that is not an int ref
+    kErrOpcode = -23,            // an opcode the machine does not know
+    kErrStackOverflow = -24,     // more than 768 values
+    kErrStackUnderflow = -25,    // a pop from the empty stack
+    kErrFrameOverflow = -26,     // more than 32 nested calls
+    kErrFrameUnderflow = -27,    // a return without a call
+    kErrBankIndex = -28,         // a variable index outside its bank
+    kErrCommandNumber = -29,     // CallCommand with a number outside 0 to 118
+    kErrPoolOffset = -30,        // a string constant outside the constant pool
 };
 
 class ScriptVm {
