@@ -242,29 +242,7 @@ int ScriptVm::Run(std::uint32_t budget) {
 }
 
 int ScriptVm::step(const Instruction& in, bool& stop) {
-    auto need = [&](int count) { return top + 1 >= count; };
-    auto bankSize = [&](int bank) -> std::size_t {
-        switch (bank) {
-        case kBankGameInt:
-            return gameInts.size();
-        case kBankGameFlag:
-            return gameFlags.size();
-        case kBankGameStr:
-            return gameStrings.size();
-        case kBankConstInt:
-            return constInts.size();
-        case kBankConstFlag:
-            return constFlags.size();
-        case kBankConstStr:
-            return constStrings.size();
-        default:
-            return commonInts.size();
-        }
-    };
-    auto inBank = [&](int bank, std::int64_t index) {
-        return index >= 0 && static_cast<std::uint64_t>(index) < bankSize(bank);
-    };
-
+    int error = 0;
     switch (in.opcode) {
     case kEnd:
         stop = true;
@@ -273,247 +251,329 @@ int ScriptVm::step(const Instruction& in, bool& stop) {
     case kSub:
     case kMul:
     case kDiv:
-    case kMod: {
-        static constexpr int kTypeError[] = {0,           kErrAddType, kErrSubType,
-                                             kErrMulType, kErrDivType, kErrModType};
-        if (!need(2))
-            return kErrStackUnderflow;
-        Value b = Pop();
-        Value a = Pop();
-        if (a.type != kInt || b.type != kInt)
-            return kTypeError[in.opcode];
-        std::int64_t x = a.value, y = b.value, r = 0;
-        switch (in.opcode) {
-        case kAdd:
-            r = x + y;
-            break;
-        case kSub:
-            r = x - y;
-            break;
-        case kMul:
-            r = x * y;
-            break;
-        case kDiv:
-            if (y == 0)
-                return kErrDivByZero;
-            // The most negative number divided by -1 stays itself instead of trapping.
-            r = (x == kIntMin && y == -1) ? kIntMin : x / y;
-            break;
-        default:
-            if (y == 0)
-                return kErrModByZero;
-            r = (x == kIntMin && y == -1) ? 0 : x % y;
-            break;
-        }
-        Push(kInt, wrap(r));
+    case kMod:
+        error = arithmetic(in.opcode);
         break;
-    }
-    case kNeg: {
-        if (!need(1))
-            return kErrStackUnderflow;
-        Value a = Pop();
-        if (a.type != kInt)
-            return kErrNegType;
-        Push(kInt, wrap(-static_cast<std::int64_t>(a.value)));
+    case kNeg:
+        error = negate();
         break;
-    }
-    case kCompare: {
-        if (!need(2))
-            return kErrStackUnderflow;
-        Value b = Pop();
-        Value a = Pop();
-        if (a.type != b.type)
-            return kErrCompareMismatch;
-        if (a.type != kInt && a.type != kBool)
-            return kErrCompareType;
-        bool r;
-        switch (in.operand1) {
-        case 0:
-            r = a.value == b.value;
-            break;
-        case 1:
-            r = a.value != b.value;
-            break;
-        case 2:
-            r = a.value < b.value;
-            break;
-        case 3:
-            r = a.value <= b.value;
-            break;
-        case 4:
-            r = a.value > b.value;
-            break;
-        case 5:
-            r = a.value >= b.value;
-            break;
-        default:
-            ++pc; // an unknown selector consumes both values and pushes nothing
-            return 0;
-        }
-        Push(kBool, r ? 1 : 0);
+    case kCompare:
+        error = compare(in.operand1);
         break;
-    }
     case kJump:
-        if (in.operand2 < 0 || in.operand2 >= instructionCount())
-            return kErrJumpTarget;
-        pc = in.operand2;
-        return 0;
+        return jump(in.operand2);
     case kJumpIfTrue:
-    case kJumpIfFalse: {
-        if (!need(1))
-            return kErrStackUnderflow;
-        Value c = Pop();
-        bool whenTrue = in.opcode == kJumpIfTrue;
-        if ((c.value != 0) == whenTrue) {
-            if (in.operand1 != 0)
-                Push(kBool, whenTrue ? 1 : 0); // the short-circuit value of "or" / "and"
-            if (in.operand2 < 0 || in.operand2 >= instructionCount())
-                return whenTrue ? kErrJumpIfTrueTarget : kErrJumpIfFalseTarget;
-            // A jump to its own address would never move; it falls through instead.
-            if (in.operand2 != pc) {
-                pc = in.operand2;
-                return 0;
-            }
-        }
+    case kJumpIfFalse:
+        return jumpIf(in.opcode == kJumpIfTrue, in.operand1 != 0, in.operand2);
+    case kAssign:
+        error = assign();
         break;
-    }
-    case kAssign: {
-        if (!need(2))
-            return kErrStackUnderflow;
-        Value v = Pop();
-        Value target = Pop();
-        switch (target.type) {
-        case kGameIntRef:
-        case kCommonIntRef: {
-            if (v.type != kInt)
-                return kErrAssignValue;
-            int bank = target.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
-            if (!inBank(bank, target.value))
-                return kErrBankIndex;
-            (bank == kBankGameInt ? gameInts : commonInts)[target.value] = v.value;
-            break;
-        }
-        case kGameFlagRef:
-            if (v.type != kBool)
-                return kErrAssignValue;
-            if (!inBank(kBankGameFlag, target.value))
-                return kErrBankIndex;
-            gameFlags[target.value] = v.value == 1 ? 1 : 0;
-            break;
-        case kGameStrRef: {
-            std::string text;
-            if (v.type == kStringConst) {
-                std::string_view s;
-                if (!PoolString(v.value, s))
-                    return kErrPoolOffset;
-                text = s;
-            } else if (v.type == kGameStrRef || v.type == kConstStrRef) {
-                int bank = v.type == kGameStrRef ? kBankGameStr : kBankConstStr;
-                if (!inBank(bank, v.value))
-                    return kErrBankIndex;
-                text = (bank == kBankGameStr ? gameStrings : constStrings)[v.value];
-            } else {
-                return kErrAssignValue;
-            }
-            if (!inBank(kBankGameStr, target.value))
-                return kErrBankIndex;
-            gameStrings[target.value] = std::move(text);
-            break;
-        }
-        default:
-            return kErrAssignTarget;
-        }
-        Push(kInt, 1);
-        break;
-    }
     case kPop:
-        if (!need(1))
-            return kErrStackUnderflow;
-        Pop();
+        error = discard();
         break;
     case kCallCommand:
-        Push(kInt, in.operand1);
-        stop = true;
-        return kRunCommand;
+        return callCommand(in.operand1, stop);
     case kReturn:
         stop = true;
         return kRunReturn;
     case kLoadVar:
-    case kPushRef: {
-        bool load = in.opcode == kLoadVar;
-        int kind = in.operand2;
-        if (kind < 0 || kind > 13)
-            return load ? kErrLoadVarKind : kErrPushRefKind;
-        int bank = kind / 2;
-        std::int64_t index = in.operand1;
-        if (kind % 2 == 1) {
-            if (!need(1))
-                return kErrStackUnderflow;
-            index += Pop().value;
-        }
-        if (!inBank(bank, index))
-            return kErrBankIndex;
-        auto i = static_cast<std::size_t>(index);
-        if (!load) {
-            Push(kRefTypeOfBank[bank], static_cast<std::int32_t>(index));
-            break;
-        }
-        switch (bank) {
-        case kBankGameInt:
-            Push(kInt, gameInts[i]);
-            break;
-        case kBankGameFlag:
-            Push(kBool, gameFlags[i] != 0 ? 1 : 0);
-            break;
-        case kBankConstInt:
-            Push(kInt, constInts[i]);
-            break;
-        case kBankConstFlag:
-            Push(kBool, constFlags[i] != 0 ? 1 : 0);
-            break;
-        case kBankCommonInt:
-            Push(kInt, commonInts[i]);
-            break;
-        default: // the string banks push a reference
-            Push(kRefTypeOfBank[bank], static_cast<std::int32_t>(index));
-            break;
-        }
+    case kPushRef:
+        error = loadVar(in.opcode == kLoadVar, in.operand1, in.operand2);
         break;
-    }
     case kPushConst:
-        if (in.operand1 < 0 || in.operand1 > 2)
-            return kErrPushConstType;
-        Push(static_cast<std::uint32_t>(in.operand1), in.operand2);
+        error = pushConst(in.operand1, in.operand2);
         break;
     case kIncrement:
-    case kDecrement: {
-        bool up = in.opcode == kIncrement;
-        if (!need(1))
-            return kErrStackUnderflow;
-        Value r = Pop();
-        if (r.type != kGameIntRef && r.type != kCommonIntRef)
-            return up ? kErrIncrementTarget : kErrDecrementTarget;
-        int bank = r.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
-        if (!inBank(bank, r.value))
-            return kErrBankIndex;
-        std::int32_t& var = (bank == kBankGameInt ? gameInts : commonInts)[r.value];
-        var = wrap(static_cast<std::int64_t>(var) + (up ? 1 : -1));
-        Push(kInt, var);
+    case kDecrement:
+        error = changeByOne(in.opcode == kIncrement);
         break;
-    }
     case 20:
     case 21:
         break;
     case kLineMarker:
-        ++pc;
-        Push(kInt, in.operand1);
-        stop = true;
-        return kRunLineMarker;
+        return lineMarker(in.operand1, stop);
     default:
         return kErrOpcode;
     }
+    if (error != 0)
+        return error;
     ++pc;
     return 0;
+}
+
+std::size_t ScriptVm::bankSize(int bank) const {
+    switch (bank) {
+    case kBankGameInt:
+        return gameInts.size();
+    case kBankGameFlag:
+        return gameFlags.size();
+    case kBankGameStr:
+        return gameStrings.size();
+    case kBankConstInt:
+        return constInts.size();
+    case kBankConstFlag:
+        return constFlags.size();
+    case kBankConstStr:
+        return constStrings.size();
+    default:
+        return commonInts.size();
+    }
+}
+
+bool ScriptVm::inBank(int bank, std::int64_t index) const {
+    return index >= 0 && static_cast<std::uint64_t>(index) < bankSize(bank);
+}
+
+int ScriptVm::arithmetic(std::uint32_t opcode) {
+    static constexpr int kTypeError[] = {0,           kErrAddType, kErrSubType,
+                                         kErrMulType, kErrDivType, kErrModType};
+    if (!has(2))
+        return kErrStackUnderflow;
+    Value b = Pop();
+    Value a = Pop();
+    if (a.type != kInt || b.type != kInt)
+        return kTypeError[opcode];
+    std::int64_t x = a.value, y = b.value, r = 0;
+    switch (opcode) {
+    case kAdd:
+        r = x + y;
+        break;
+    case kSub:
+        r = x - y;
+        break;
+    case kMul:
+        r = x * y;
+        break;
+    case kDiv:
+        if (y == 0)
+            return kErrDivByZero;
+        // The most negative number divided by -1 stays itself instead of trapping.
+        r = (x == kIntMin && y == -1) ? kIntMin : x / y;
+        break;
+    default:
+        if (y == 0)
+            return kErrModByZero;
+        r = (x == kIntMin && y == -1) ? 0 : x % y;
+        break;
+    }
+    Push(kInt, wrap(r));
+    return 0;
+}
+
+int ScriptVm::negate() {
+    if (!has(1))
+        return kErrStackUnderflow;
+    Value a = Pop();
+    if (a.type != kInt)
+        return kErrNegType;
+    Push(kInt, wrap(-static_cast<std::int64_t>(a.value)));
+    return 0;
+}
+
+int ScriptVm::compare(std::int32_t selector) {
+    if (!has(2))
+        return kErrStackUnderflow;
+    Value b = Pop();
+    Value a = Pop();
+    if (a.type != b.type)
+        return kErrCompareMismatch;
+    if (a.type != kInt && a.type != kBool)
+        return kErrCompareType;
+    bool r;
+    switch (selector) {
+    case 0:
+        r = a.value == b.value;
+        break;
+    case 1:
+        r = a.value != b.value;
+        break;
+    case 2:
+        r = a.value < b.value;
+        break;
+    case 3:
+        r = a.value <= b.value;
+        break;
+    case 4:
+        r = a.value > b.value;
+        break;
+    case 5:
+        r = a.value >= b.value;
+        break;
+    default:
+        return 0; // an unknown selector consumes both values and pushes nothing
+    }
+    Push(kBool, r ? 1 : 0);
+    return 0;
+}
+
+int ScriptVm::jump(std::int32_t target) {
+    if (target < 0 || target >= instructionCount())
+        return kErrJumpTarget;
+    pc = target;
+    return 0;
+}
+
+int ScriptVm::jumpIf(bool whenTrue, bool keep, std::int32_t target) {
+    if (!has(1))
+        return kErrStackUnderflow;
+    Value c = Pop();
+    if ((c.value != 0) == whenTrue) {
+        if (keep)
+            Push(kBool, whenTrue ? 1 : 0); // the short-circuit value of "or" / "and"
+        if (target < 0 || target >= instructionCount())
+            return whenTrue ? kErrJumpIfTrueTarget : kErrJumpIfFalseTarget;
+        // A jump to its own address would never move; it falls through instead.
+        if (target != pc) {
+            pc = target;
+            return 0;
+        }
+    }
+    ++pc;
+    return 0;
+}
+
+int ScriptVm::assign() {
+    if (!has(2))
+        return kErrStackUnderflow;
+    Value v = Pop();
+    Value target = Pop();
+    switch (target.type) {
+    case kGameIntRef:
+    case kCommonIntRef: {
+        if (v.type != kInt)
+            return kErrAssignValue;
+        int bank = target.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
+        if (!inBank(bank, target.value))
+            return kErrBankIndex;
+        (bank == kBankGameInt ? gameInts : commonInts)[target.value] = v.value;
+        break;
+    }
+    case kGameFlagRef:
+        if (v.type != kBool)
+            return kErrAssignValue;
+        if (!inBank(kBankGameFlag, target.value))
+            return kErrBankIndex;
+        gameFlags[target.value] = v.value == 1 ? 1 : 0;
+        break;
+    case kGameStrRef:
+        if (int error = assignString(v, target.value); error != 0)
+            return error;
+        break;
+    default:
+        return kErrAssignTarget;
+    }
+    Push(kInt, 1);
+    return 0;
+}
+
+// The value is checked before the target index.
+int ScriptVm::assignString(Value v, std::int32_t target) {
+    std::string text;
+    if (v.type == kStringConst) {
+        std::string_view s;
+        if (!PoolString(v.value, s))
+            return kErrPoolOffset;
+        text = s;
+    } else if (v.type == kGameStrRef || v.type == kConstStrRef) {
+        int bank = v.type == kGameStrRef ? kBankGameStr : kBankConstStr;
+        if (!inBank(bank, v.value))
+            return kErrBankIndex;
+        text = (bank == kBankGameStr ? gameStrings : constStrings)[v.value];
+    } else {
+        return kErrAssignValue;
+    }
+    if (!inBank(kBankGameStr, target))
+        return kErrBankIndex;
+    gameStrings[target] = std::move(text);
+    return 0;
+}
+
+int ScriptVm::discard() {
+    if (!has(1))
+        return kErrStackUnderflow;
+    Pop();
+    return 0;
+}
+
+// The command number goes on the stack and pc stays on the CallCommand.
+int ScriptVm::callCommand(std::int32_t number, bool& stop) {
+    Push(kInt, number);
+    stop = true;
+    return kRunCommand;
+}
+
+// LoadVar and PushRef. The bank is kind / 2; an odd kind adds a popped value to the index.
+int ScriptVm::loadVar(bool load, std::int32_t index, std::int32_t kind) {
+    if (kind < 0 || kind > 13)
+        return load ? kErrLoadVarKind : kErrPushRefKind;
+    int bank = kind / 2;
+    std::int64_t at = index;
+    if (kind % 2 == 1) {
+        if (!has(1))
+            return kErrStackUnderflow;
+        at += Pop().value;
+    }
+    if (!inBank(bank, at))
+        return kErrBankIndex;
+    if (load)
+        pushVariable(bank, static_cast<std::size_t>(at));
+    else
+        Push(kRefTypeOfBank[bank], static_cast<std::int32_t>(at));
+    return 0;
+}
+
+void ScriptVm::pushVariable(int bank, std::size_t i) {
+    switch (bank) {
+    case kBankGameInt:
+        Push(kInt, gameInts[i]);
+        break;
+    case kBankGameFlag:
+        Push(kBool, gameFlags[i] != 0 ? 1 : 0);
+        break;
+    case kBankConstInt:
+        Push(kInt, constInts[i]);
+        break;
+    case kBankConstFlag:
+        Push(kBool, constFlags[i] != 0 ? 1 : 0);
+        break;
+    case kBankCommonInt:
+        Push(kInt, commonInts[i]);
+        break;
+    default: // the string banks push a reference
+        Push(kRefTypeOfBank[bank], static_cast<std::int32_t>(i));
+        break;
+    }
+}
+
+int ScriptVm::pushConst(std::int32_t type, std::int32_t value) {
+    if (type < 0 || type > 2)
+        return kErrPushConstType;
+    Push(static_cast<std::uint32_t>(type), value);
+    return 0;
+}
+
+// Increment, or Decrement when `up` is false; the new value is pushed.
+int ScriptVm::changeByOne(bool up) {
+    if (!has(1))
+        return kErrStackUnderflow;
+    Value r = Pop();
+    if (r.type != kGameIntRef && r.type != kCommonIntRef)
+        return up ? kErrIncrementTarget : kErrDecrementTarget;
+    int bank = r.type == kGameIntRef ? kBankGameInt : kBankCommonInt;
+    if (!inBank(bank, r.value))
+        return kErrBankIndex;
+    std::int32_t& var = (bank == kBankGameInt ? gameInts : commonInts)[r.value];
+    var = wrap(static_cast<std::int64_t>(var) + (up ? 1 : -1));
+    Push(kInt, var);
+    return 0;
+}
+
+// The line number goes on the stack and pc moves past the marker.
+int ScriptVm::lineMarker(std::int32_t line, bool& stop) {
+    ++pc;
+    Push(kInt, line);
+    stop = true;
+    return kRunLineMarker;
 }
 
 } // namespace vura

@@ -184,7 +184,26 @@ public:
     std::int32_t instructionCount() const { return static_cast<std::int32_t>(code.size()); }
 
 private:
+    // One instruction: 0 to go on, a RunResult with `stop` set, or an error. The helpers
+    // below give 0 or an error and leave pc alone, except where they say otherwise.
     int step(const Instruction& in, bool& stop);
+    bool has(int count) const { return top + 1 >= count; }
+    std::size_t bankSize(int bank) const;
+    bool inBank(int bank, std::int64_t index) const;
+    int arithmetic(std::uint32_t opcode);
+    int negate();
+    int compare(std::int32_t selector);
+    int jump(std::int32_t target);                             // sets pc
+    int jumpIf(bool whenTrue, bool keep, std::int32_t target); // sets pc
+    int assign();
+    int assignString(Value v, std::int32_t target);
+    int discard();
+    int callCommand(std::int32_t number, bool& stop);
+    int loadVar(bool load, std::int32_t index, std::int32_t kind);
+    void pushVariable(int bank, std::size_t i);
+    int pushConst(std::int32_t type, std::int32_t value);
+    int changeByOne(bool up);
+    int lineMarker(std::int32_t line, bool& stop); // advances pc
     bool resolveInto(Value v, std::string& out, std::size_t maxLen, int depth);
     void accessViolation() {
         if (onAccessViolation)
