@@ -55,15 +55,28 @@ TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
     fs::path script = work.write("input.txt", input);
     fs::path dump = work.path() / "state.json";
     fs::path shot = work.path() / "end.png";
-    test::ProcessResult r =
-        test::runProcess(VURA_BINARY,
-                         {"--headless", "--input", script.string(), "--quit-after", "60000",
-                          "--dump-state", dump.string(), "--screenshot", shot.string(), DEMO_DIR},
-                         {{"XDG_RUNTIME_DIR", work.path().string()}});
+    fs::path sound = work.path() / "sound.wav";
+    test::ProcessResult r = test::runProcess(
+        VURA_BINARY,
+        {"--headless", "--input", script.string(), "--quit-after", "60000", "--dump-state",
+         dump.string(), "--screenshot", shot.string(), "--audio-out", sound.string(), DEMO_DIR},
+        {{"XDG_RUNTIME_DIR", work.path().string()}});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("messagebox:"), std::string::npos) << r.err;
 
     std::string state = readText(dump);
+    // The game ended from its first script with its variables as the scenes left them: the
+    // string commands' results, the settings the title stores (transitions on, music at 80,
+    // effects at 100), the channels the sound script set up, and nothing left on the stack.
+    for (const char* expected :
+         {"\"engineState\": 0", "\"scriptName\": \"INIT\"",
+          "\"gameStrings\": [\"今日は1月1日、サイコロは\\u0000\", \"vura\\u0000\"",
+          "\"commonInts\": [1, 80, 100, 1, 0, 0, 0, 0]",
+          "{\"name\": \"BGM\", \"pack\": -1, \"volumePercent\": 100, \"volumeVariable\": 1",
+          "{\"name\": \"SE_CLICK\", \"pack\": 0, \"volumePercent\": 70", "\"stack\": []"})
+        EXPECT_NE(state.find(expected), std::string::npos) << expected << "\n" << state;
+    // Sound was heard for the whole run, about 30 s of 44100 Hz 16-bit stereo.
+    EXPECT_GT(fs::file_size(sound), 44u + 29u * 44100u * 4u);
     // Every line of the scene read, the goodbye included: common flags 0 to 15.
     EXPECT_NE(state.find("\"commonFlags\": [1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1]"),
               std::string::npos)
