@@ -31,6 +31,31 @@ struct Token {
     int column = 0;
 };
 
+// The arguments of a call split at commas outside strings, each with the column it starts at.
+std::vector<std::pair<std::string, int>> splitArguments(const std::string& args, int column) {
+    std::vector<std::pair<std::string, int>> parts;
+    std::string current;
+    int start = column;
+    bool inString = false;
+    for (std::size_t i = 0; i <= args.size(); ++i) {
+        if (i == args.size() || (!inString && args[i] == ',')) {
+            parts.push_back({current, start});
+            current.clear();
+            start = column + static_cast<int>(i) + 1;
+            continue;
+        }
+        if (inString && args[i] == '\\' && i + 1 < args.size()) {
+            current += args[i];
+            current += args[++i];
+            continue;
+        }
+        if (args[i] == '"')
+            inString = !inString;
+        current += args[i];
+    }
+    return parts;
+}
+
 class Assembler {
 public:
     Assembler(std::string_view source, std::string_view fileName)
@@ -282,27 +307,7 @@ private:
         }
         if (!hasArgs)
             return fail(head.column, "'call' needs an argument list in parentheses");
-        // Split the arguments at commas outside strings.
-        std::vector<std::pair<std::string, int>> parts;
-        std::string current;
-        int start = argsColumn;
-        bool inString = false;
-        for (std::size_t i = 0; i <= args.size(); ++i) {
-            if (i == args.size() || (!inString && args[i] == ',')) {
-                parts.push_back({current, start});
-                current.clear();
-                start = argsColumn + static_cast<int>(i) + 1;
-                continue;
-            }
-            if (inString && args[i] == '\\' && i + 1 < args.size()) {
-                current += args[i];
-                current += args[++i];
-                continue;
-            }
-            if (args[i] == '"')
-                inString = !inString;
-            current += args[i];
-        }
+        std::vector<std::pair<std::string, int>> parts = splitArguments(args, argsColumn);
         if (parts.size() == 1 && parts[0].first.find_first_not_of(" \t") == std::string::npos)
             parts.clear();
         for (auto& [text, column] : parts) {
@@ -311,13 +316,32 @@ private:
             if (b == std::string::npos)
                 return fail(column, "empty argument");
             column += static_cast<int>(b);
-            std::string arg = text.substr(b, e - b + 1);
-            if (!pushArgument(arg, column))
+            text = text.substr(b, e - b + 1);
+            if (!pushArgument(text, column))
                 return false;
         }
+        if (!checkCall(command, parts, operands[0].column))
+            return false;
         emit(kCallCommand, command, 0);
         emit(kPop, 0, 0);
         return true;
+    }
+
+    // The number of arguments against the command's row; the last two are read as numbers when
+    // they are written as plain integers (a count, a voice marker).
+    bool checkCall(int command, const std::vector<std::pair<std::string, int>>& args, int column) {
+        if (command < 0 || command >= kCommandCount)
+            return true; // a number outside the table: nothing to check against
+        auto literal = [&](std::size_t fromEnd) -> std::optional<std::int32_t> {
+            if (args.size() < fromEnd)
+                return std::nullopt;
+            auto n = parseInteger(args[args.size() - fromEnd].first);
+            return n ? std::optional(static_cast<std::int32_t>(*n)) : std::nullopt;
+        };
+        std::string wrong =
+            checkCallArguments(kCommandSignatures[static_cast<std::size_t>(command)],
+                               static_cast<int>(args.size()), literal(1), literal(2));
+        return wrong.empty() || fail(column, wrong);
     }
 
     bool pushArgument(const std::string& arg, int column) {
