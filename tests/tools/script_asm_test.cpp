@@ -206,6 +206,37 @@ TEST(ScriptAsm, ErrorsNameFileLineAndColumn) {
     EXPECT_EQ(assembleError("Op x"), "t.asm:1:1: 'Op' needs an opcode number");
 }
 
+TEST(ScriptAsm, CallsMustFitTheCommandsRow) {
+    // A source, and the error it gets ("" when it assembles).
+    const std::pair<const char*, const char*> cases[] = {
+        {"call PlayDSB(0, \"bgm\")", "t.asm:1:6: PlayDSB takes 3 arguments (channel, name, loop), "
+                                     "not 2"},
+        {"call StartTimer(1)", "t.asm:1:6: StartTimer takes no arguments, not 1"},
+        {"call ChoiceMenuReady(0, gi[1], \"a\", \"b\", 3)",
+         "t.asm:1:6: ChoiceMenuReady's count says 3 arguments come before it, but the call has 4"},
+        {"call ChoiceMenuReady(0, gi[1], 1)",
+         "t.asm:1:6: ChoiceMenuReady needs a count of at least 2, not 1"},
+        {"call ChoiceMenuReady(0, gi[1], \"a\", \"b\", gi[2])", ""}, // a count from a variable
+        {"call ChoiceMenuReady(0, gi[2])", "t.asm:1:6: ChoiceMenuReady takes at least 3 arguments "
+                                           "(window, resultVariable, {choice}..., count), not 2"},
+        {"call MessageFlowReady(0, \"v\", \"t\", 3, 0)", ""},
+        {"call MessageFlowReady(0, \"t\", 1, 0)", ""},
+        {"call MessageFlowReady(0, \"t\", 3, 0)",
+         "t.asm:1:6: MessageFlowReady takes 5 arguments when its marker is 3 (window, [voice], "
+         "text, marker, readFlag), not 4"},
+        {"call MessageFlowReady(0, \"v\", \"t\", 1, 0)",
+         "t.asm:1:6: MessageFlowReady takes 4 arguments when its marker is not 3 (window, "
+         "[voice], text, marker, readFlag), not 5"},
+        {"End\n  x: call random(6)", "t.asm:2:11: Random takes 2 arguments (modulus, variable), "
+                                     "not 1"},
+        {"PushConst 0 1\nCallCommand PlayDSB\nPop", ""}, // built by hand: not checked
+    };
+    for (const auto& [source, error] : cases) {
+        AssembleResult r = assemble(source, "t.asm");
+        EXPECT_EQ(r.error, error) << source;
+    }
+}
+
 TEST(ScriptAsmLayout, CountsConstantsAndComments) {
     const char* source = "; header\n"
                          "game_ints 32\n"
