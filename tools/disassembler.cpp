@@ -66,7 +66,68 @@ struct Listing {
     const ScriptImage& image;
     std::set<std::int32_t> targets;
     std::optional<std::map<std::int32_t, std::string_view>> texts;
+    // Calls written as one "call Name(...)" line, by their first instruction: the line and
+    // the Pop that ends the call.
+    std::map<std::int32_t, std::pair<std::string, std::int32_t>> calls;
 };
+
+// How the assembler's call syntax writes the push at `index`, if it can.
+std::optional<std::string> callArgument(const Listing& l, std::int32_t index) {
+    const Instruction& in = l.image.code[static_cast<std::size_t>(index)];
+    if (in.opcode == kPushConst && in.operand1 == 0)
+        return std::to_string(in.operand2);
+    if (in.opcode == kPushConst && in.operand1 == 1 && (in.operand2 == 0 || in.operand2 == 1))
+        return in.operand2 ? "true" : "false";
+    if (in.opcode == kPushConst && in.operand1 == 2 && l.texts) {
+        auto text = l.texts->find(index);
+        if (text != l.texts->end())
+            return quoteStringLiteral(text->second);
+    }
+    if (in.opcode == kPushRef && !referencePrefix(in.operand2).empty())
+        return std::string(referencePrefix(in.operand2)) + "[" + std::to_string(in.operand1) + "]";
+    return std::nullopt;
+}
+
+std::optional<std::int32_t> plainInteger(const Instruction& in) {
+    if (in.opcode == kPushConst && in.operand1 == 0)
+        return in.operand2;
+    return std::nullopt;
+}
+
+// The CallCommand at `call` and the Pop after it, with the pushes before them that fit the
+// command's row, as one "call Name(...)" line; nothing when they cannot be written so.
+void foldCall(Listing& l, std::int32_t call) {
+    const auto& code = l.image.code;
+    const Instruction& in = code[static_cast<std::size_t>(call)];
+    if (in.opcode != kCallCommand || in.operand2 != 0 || in.operand1 < 0 ||
+        in.operand1 >= kCommandCount || commandName(in.operand1) == "Dummy" ||
+        static_cast<std::size_t>(call) + 1 >= code.size() || l.targets.count(call + 1))
+        return;
+    const Instruction& pop = code[static_cast<std::size_t>(call) + 1];
+    if (pop.opcode != kPop || pop.operand1 != 0 || pop.operand2 != 0)
+        return;
+    // The pushes just before, with no jump landing after the first of them.
+    std::vector<std::string> pushed; // last first
+    for (std::int32_t i = call - 1; i >= 0 && !l.targets.count(i + 1); --i) {
+        auto text = callArgument(l, i);
+        if (!text)
+            break;
+        pushed.push_back(*text);
+    }
+    const CommandSignature& command = kCommandSignatures[static_cast<std::size_t>(in.operand1)];
+    const auto given = static_cast<std::int32_t>(pushed.size());
+    auto last = given >= 1 ? plainInteger(code[static_cast<std::size_t>(call) - 1]) : std::nullopt;
+    auto secondLast =
+        given >= 2 ? plainInteger(code[static_cast<std::size_t>(call) - 2]) : std::nullopt;
+    std::optional<int> count = expectedArgumentCount(command, last, secondLast);
+    if (!count || *count < 0 || *count > given ||
+        !checkCallArguments(command, *count, last, *count >= 2 ? secondLast : std::nullopt).empty())
+        return;
+    std::string line = "call " + std::string(command.name) + "(";
+    for (int i = *count - 1; i >= 0; --i)
+        line += pushed[static_cast<std::size_t>(i)] + (i > 0 ? ", " : "");
+    l.calls.emplace(call - *count, std::make_pair(line + ")", call + 1));
+}
 
 std::string poolLines(const std::vector<std::uint8_t>& pool) {
     std::string out;
@@ -129,8 +190,10 @@ std::string instructionLine(const Listing& l, std::int32_t index) {
 } // namespace
 
 std::string disassemble(const ScriptImage& image) {
-    Listing l{image, jumpTargets(image), textsInPlace(image)};
+    Listing l{image, jumpTargets(image), textsInPlace(image), {}};
     const auto count = static_cast<std::int32_t>(image.code.size());
+    for (std::int32_t i = 0; i < count; ++i)
+        foldCall(l, i);
     std::string out = "; " + std::to_string(count) + " instructions, constant pool of " +
                       std::to_string(image.constantPool.size()) + " bytes\n";
     if (!l.texts)
@@ -138,6 +201,11 @@ std::string disassemble(const ScriptImage& image) {
     for (std::int32_t index = 0; index < count; ++index) {
         if (l.targets.count(index))
             out += "L" + std::to_string(index) + ":\n";
+        if (auto call = l.calls.find(index); call != l.calls.end()) {
+            out += "    " + call->second.first + "\n";
+            index = call->second.second;
+            continue;
+        }
         out += "    " + instructionLine(l, index) + "\n";
     }
     return out;

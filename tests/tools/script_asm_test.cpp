@@ -237,6 +237,36 @@ TEST(ScriptAsm, CallsMustFitTheCommandsRow) {
     }
 }
 
+TEST(ScriptAsmRoundTrip, CallsComeBackByName) {
+    // A source, and lines its disassembly holds.
+    const std::pair<const char*, const char*> cases[] = {
+        {"PushConst 0 9\ntop: call PlayDSB(0, \"bgm\", 1)\ncall StartTimer()\n"
+         "call ChoiceMenuReady(-1, gi[-2], \"a\", cm[3], 4)\n"
+         "call MessageFlowReady(0, \"v\", \"t\", 3, false)\ncall StartupGraphicEffect(5, 1)\n"
+         "Jump 0 top",
+         "    PushConst 0 9\nL1:\n    call PlayDSB(0, \"bgm\", 1)\n    call StartTimer()\n"
+         "    call ChoiceMenuReady(-1, gi[-2], \"a\", cm[3], 4)\n"
+         "    call MessageFlowReady(0, \"v\", \"t\", 3, false)\n"
+         "    call StartupGraphicEffect(5, 1)\n"},
+        // A jump into the pushes, a count from a variable, no Pop after the call.
+        {"PushConst 0 6\nin: PushRef 0 0\nCallCommand Random\nPop\nJump 0 in\n"
+         "call ChoiceMenuReady(0, gi[1], gi[2])\ncall WaitClick(0)\nCallCommand WaitClick",
+         "    PushConst 0 6\nL1:\n    PushRef 0 0\n    CallCommand Random\n    Pop\n"
+         "    Jump 0 L1\n    PushConst 0 0\n    PushRef 1 0\n    PushRef 2 0\n"
+         "    CallCommand ChoiceMenuReady\n    Pop\n    call WaitClick(0)\n"
+         "    CallCommand WaitClick\n"},
+        // Strings not in place stay pushes.
+        {".pool 00\ncall LoadLayer(0, \"x\")",
+         "    PushConst 2 1  ; \"x\"\n    CallCommand LoadLayer\n"},
+    };
+    for (const auto& [source, lines] : cases) {
+        AssembleResult r = assemble(source, "calls.asm");
+        ASSERT_TRUE(r.ok) << r.error;
+        expectRoundTrip(r.image);
+        EXPECT_NE(disassemble(r.image).find(lines), std::string::npos) << disassemble(r.image);
+    }
+}
+
 TEST(ScriptAsmLayout, CountsConstantsAndComments) {
     const char* source = "; header\n"
                          "game_ints 32\n"
