@@ -1,5 +1,6 @@
 // vura-tool: the authors' tools for games played by vura.
 
+#include "core/command_signatures.hpp"
 #include "core/script_file.hpp"
 #include "pack_tool.hpp"
 #include "script_asm.hpp"
@@ -31,6 +32,7 @@ constexpr std::string_view kHelp =
     "                              pack files into the archive BASE and BASE.lst\n"
     "  list BASE                   list an archive's entries and the keys found\n"
     "  unpack BASE -d DIR          write every entry of an archive back as a file\n"
+    "  commands                    list the script commands with their arguments and results\n"
     "\n"
     "Options:\n"
     "  --help       show this help (or a command's: vura-tool asm --help) and exit\n"
@@ -49,12 +51,29 @@ constexpr std::string_view kAsmHelp =
     "{int:N} {str:N} {common:N} for the value of a game int, game string or common int.\n"
     "'call Name(arg, ...)' pushes its arguments (integers, true/false, strings, or gi[N],\n"
     "gf[N], gs[N], ci[N], cf[N], cs[N], cm[N] for variable references), then calls the\n"
-    "command and pops its result. '.pool XX XX ...' appends raw bytes to the constant pool.\n";
+    "command and pops its result; it must pass as many arguments as the command takes (see\n"
+    "'vura-tool commands'), with a count or voice marker written as a plain integer checked\n"
+    "too. 'CallCommand N' is not checked. '.pool XX XX ...' appends raw bytes to the constant\n"
+    "pool.\n";
 
 constexpr std::string_view kDisasmHelp =
     "Usage: vura-tool disasm FILE.SQX [-o OUT]\n"
     "\n"
-    "Prints the script as assembler source that assembles back to the same bytes.\n";
+    "Prints the script as assembler source that assembles back to the same bytes. Pushes\n"
+    "followed by CallCommand and Pop are written as 'call Name(arg, ...)' when they fit the\n"
+    "command's arguments.\n";
+
+constexpr std::string_view kCommandsHelp =
+    "Usage: vura-tool commands\n"
+    "\n"
+    "Prints every script command, one per line: its number, its name, its arguments in the\n"
+    "order the script pushes them, and its result (int: the command pushes one Int; none:\n"
+    "nothing). A kind may follow an argument's name: int (an Int or an int variable), flag (a\n"
+    "Bool or a game flag), string(N) (read into a buffer of N bytes), ref (the game int that\n"
+    "receives the answer), raw (used as its type says), count (how many arguments come before\n"
+    "it); a name alone takes any integer. '{...}...' is a group repeated as often as the count\n"
+    "says, '[name]' is pushed only when the voice marker is 3, and after '|' come the\n"
+    "arguments used when the count is 1. Counted commands show the least count they take.\n";
 
 constexpr std::string_view kLayoutHelp =
     "Usage: vura-tool layout SOURCE -o NECEMEM.SQI\n"
@@ -237,6 +256,35 @@ int runLayout(const std::vector<std::string>& args) {
     return kOk;
 }
 
+int runCommands(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::cout << kCommandsHelp;
+            return kOk;
+        }
+        return usage("commands", "unexpected argument '" + a + "'");
+    }
+    for (const vura::CommandSignature& c : vura::kCommandSignatures) {
+        // The unused numbers share one line.
+        bool dummy = c.name == "Dummy";
+        if (dummy && c.number > 0 && vura::commandName(c.number - 1) == "Dummy")
+            continue;
+        int last = c.number;
+        while (dummy && vura::commandName(last + 1) == "Dummy")
+            ++last;
+        std::string number = std::to_string(c.number);
+        if (last != c.number)
+            number += "-" + std::to_string(last);
+        std::cout << std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') << number << "  "
+                  << c.name << "(" << vura::describeArguments(c) << ") -> "
+                  << (c.result == vura::ResultKind::Int ? "int" : "none");
+        if (c.minimumCount > 0)
+            std::cout << "  (count at least " << c.minimumCount << ")";
+        std::cout << '\n';
+    }
+    return kOk;
+}
+
 bool parseKey(const std::string& text, std::uint8_t& key) {
     try {
         std::size_t used = 0;
@@ -365,6 +413,8 @@ int main(int argc, char** argv) {
         return runList(rest);
     if (command == "unpack")
         return runUnpack(rest);
+    if (command == "commands")
+        return runCommands(rest);
     std::cerr << "vura-tool: unknown command '" << command << "'\nTry 'vura-tool --help'.\n";
     return kUsage;
 }

@@ -1,9 +1,11 @@
 #include "base/byte_order.hpp"
 #include "core/script_vm.hpp"
 #include "script_asm.hpp"
+#include "support/test_support.hpp"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -265,6 +267,20 @@ TEST(ScriptAsmRoundTrip, CallsComeBackByName) {
         expectRoundTrip(r.image);
         EXPECT_NE(disassemble(r.image).find(lines), std::string::npos) << disassemble(r.image);
     }
+}
+
+TEST(ScriptAsm, ToolListsTheCommands) {
+    test::ProcessResult r = test::runProcess(VURA_TOOL_BINARY, {"commands"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 113); // 3 to 9 share a line
+    for (const char* line :
+         {"3-9  Dummy() -> none\n 10  LoadSQX(name: string(128)) -> none\n",
+          " 48  PlayDSB(channel, name: string(64), loop) -> int\n",
+          " 79  ChoiceMenuReady(window: int, resultVariable: ref, {choice: string(1024)}..., "
+          "count: count) -> int  (count at least 2)\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << r.out;
+    r = test::runProcess(VURA_TOOL_BINARY, {"commands", "--help"});
+    EXPECT_EQ(r.out.rfind("Usage: vura-tool commands\n", 0), 0u) << r.out;
 }
 
 TEST(ScriptAsmLayout, CountsConstantsAndComments) {
