@@ -320,7 +320,10 @@ private:
             if (!pushArgument(text, column))
                 return false;
         }
-        if (!checkCall(command, parts, operands[0].column))
+        // A call by name must fit the command's row; a call by number is taken as written, for
+        // the scripts that must push something unusual (an engine's own error handling, say).
+        if (operands[0].kind != Token::Kind::Number &&
+            !checkCall(command, parts, operands[0].column))
             return false;
         emit(kCallCommand, command, 0);
         emit(kPop, 0, 0);
@@ -331,7 +334,7 @@ private:
     // they are written as plain integers (a count, a voice marker).
     bool checkCall(int command, const std::vector<std::pair<std::string, int>>& args, int column) {
         if (command < 0 || command >= kCommandCount)
-            return true; // a number outside the table: nothing to check against
+            return true;
         auto literal = [&](std::size_t fromEnd) -> std::optional<std::int32_t> {
             if (args.size() < fromEnd)
                 return std::nullopt;

@@ -53,8 +53,8 @@ constexpr std::string_view kAsmHelp =
     "gf[N], gs[N], ci[N], cf[N], cs[N], cm[N] for variable references), then calls the\n"
     "command and pops its result; it must pass as many arguments as the command takes (see\n"
     "'vura-tool commands'), with a count or voice marker written as a plain integer checked\n"
-    "too. 'CallCommand N' is not checked. '.pool XX XX ...' appends raw bytes to the constant\n"
-    "pool.\n";
+    "too. A call by number ('call 104(...)') and 'CallCommand N' are taken as written.\n"
+    "'.pool XX XX ...' appends raw bytes to the constant pool.\n";
 
 constexpr std::string_view kDisasmHelp =
     "Usage: vura-tool disasm FILE.SQX [-o OUT]\n"

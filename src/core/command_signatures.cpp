@@ -192,7 +192,7 @@ std::optional<int> expectedArgumentCount(const CommandSignature& command,
             return static_cast<int>(parseArguments(command.shortForm).size());
         const CountedShape shape = countedShape(args);
         const std::int64_t repeated = count - shape.before - shape.after;
-        if (count < command.minimumCount || repeated < 0 ||
+        if (count < command.minimumCount || count >= INT32_MAX || repeated < 0 ||
             (shape.group > 0 ? repeated % shape.group != 0 : repeated != 0))
             return std::nullopt;
         return static_cast<int>(count + 1);

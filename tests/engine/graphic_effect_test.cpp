@@ -44,8 +44,10 @@ TEST(GraphicEffect, MinusOneShowsAtOnceWhateverTheEffectVariableSays) {
 
 TEST(GraphicEffect, BadArgumentsEndTheGame) {
     for (const char* show :
-         {"call StartupGraphicEffect(0, 1)", "call StartupGraphicEffect(9, 1, 3)",
-          "call StartupGraphicEffect(0, 5, 3)",        // runScript not a flag
+         // The two calls whose count disagrees with their arguments go by number, which the
+         // assembler takes as written.
+         {"call StartupGraphicEffect(0, 1)", "call 26(9, 1, 3)",
+          "call 26(0, 5, 3)",                          // runScript not a flag
           "call StartupGraphicEffect(0, true, 2)",     // crossfade without duration
           "call StartupGraphicEffect(1, 20, true, 3)", // rule without its mask
           "call StartupGraphicEffect(\"x\", true, 2)"}) {

@@ -5,7 +5,7 @@ start:  Jump 0 ahead
 ahead:  JumpIfFalse 1 start
         CallCommand waitclick
         PushConst 2 "a\\\"\x7F\n\w\p{int:1}{str:0x10}{common:258}あ"
-        call Random(7, true, false, "x", gi[1], gf[2], gs[3], ci[4], cf[5], cs[6], cm[7])
+        call 104(7, true, false, "x", gi[1], gf[2], gs[3], ci[4], cf[5], cs[6], cm[7])
         .pool AB cd
         Op 99 -1 0xFFFFFFFF
         End
