@@ -1,6 +1,7 @@
 // Arbitrary bytes as a BMP file: the reader must refuse or decode them, never read out of
 // bounds, and leave an empty surface whenever it refuses.
 
+#include "graphics/bmp_reader.hpp"
 #include "graphics/surface.hpp"
 
 #include <cstdint>
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!file)
         return 0;
     vura::Surface surface;
-    bool ok = surface.loadBmp(file);
+    bool ok = vura::loadBmp(surface, file);
     std::fclose(file);
     if (ok != !surface.empty())
         std::abort();

@@ -5,7 +5,6 @@
 #include "platform/platform.hpp"
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 
 namespace vura {
@@ -56,11 +55,6 @@ public:
     // source pixel sx + floor(i x sw / dw).
     void stretchFrom(const Surface& source, int dx, int dy, int dw, int dh, int sx, int sy, int sw,
                      int sh);
-
-    // Reads a BMP file from its first byte. Bottom-up 24-bit files go straight into the pixel
-    // memory; top-down, 32-, 16-, 8-, 4- and 1-bit files are converted to 24 bits. Compressed
-    // files are refused. A failed load leaves the surface empty.
-    bool loadBmp(std::FILE* file);
 
     BgrImageView view() const { return {pixels_.get(), width_, height_, pitch_}; }
 

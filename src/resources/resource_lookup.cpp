@@ -5,6 +5,7 @@
 #include "core/engine.hpp"
 #include "core/script_file.hpp"
 #include "core/script_vm.hpp"
+#include "graphics/bmp_reader.hpp"
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
 #include "resources/game_files.hpp"
@@ -169,13 +170,13 @@ bool LoadPicture(Engine& engine, std::string_view nameSjis, Surface& target) {
             return false;
         if (found->pack->CurrentEntry()->type == kPackPng)
             return loadPng(target, found->pack->stream(), warnings);
-        return target.loadBmp(found->pack->stream());
+        return loadBmp(target, found->pack->stream());
     }
     std::FILE* file = std::fopen(found->file.c_str(), "rbe");
     if (!file)
         return false;
     bool png = sjisToUpper(found->file.extension().string()) == ".PNG";
-    bool ok = png ? loadPng(target, file, warnings) : target.loadBmp(file);
+    bool ok = png ? loadPng(target, file, warnings) : loadBmp(target, file);
     std::fclose(file);
     return ok;
 }

@@ -1,3 +1,4 @@
+#include "graphics/bmp_reader.hpp"
 #include "graphics/surface.hpp"
 
 #include <gtest/gtest.h>
@@ -46,7 +47,7 @@ Bytes bmp(int width, int height, int bits, std::uint32_t compression, const Byte
 
 bool load(Surface& s, const Bytes& bytes) {
     std::FILE* f = fmemopen(const_cast<std::uint8_t*>(bytes.data()), bytes.size(), "rb");
-    bool ok = s.loadBmp(f);
+    bool ok = loadBmp(s, f);
     std::fclose(f);
     return ok;
 }
