@@ -18,6 +18,156 @@ bool parseInteger(std::string_view text, T min, T max, T& out) {
     return true;
 }
 
+// The options that are only switched on.
+struct Flag {
+    std::string_view name;
+    bool Options::*field;
+};
+constexpr Flag kFlags[] = {{"--headless", &Options::headless},
+                           {"--trace", &Options::trace},
+                           {"--fullscreen", &Options::fullScreen},
+                           {"--help", &Options::help},
+                           {"--version", &Options::version}};
+
+// The options that name a file to read or write.
+struct FileOption {
+    std::string_view name;
+    const char* missing; // the error without a file name
+    std::optional<std::filesystem::path> Options::*field;
+};
+constexpr FileOption kFileOptions[] = {
+    {"--input", "--input needs a file name", &Options::inputFile},
+    {"--audio-out", "--audio-out needs a file name", &Options::audioOutFile},
+    {"--screenshot", "--screenshot needs a file name", &Options::screenshotFile},
+    {"--dump-state", "--dump-state needs a file name", &Options::dumpStateFile}};
+
+// Reads the arguments in order into the options; the first error ends the reading.
+class OptionReader {
+public:
+    OptionReader(std::span<const std::string_view> args, Options& out) : args_(args), o_(out) {}
+
+    bool readAll() {
+        for (i_ = 0; i_ < args_.size(); ++i_) {
+            if (!readArgument(args_[i_]))
+                return false;
+        }
+        return checkHeadlessOnly();
+    }
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(std::string message) {
+        error_ = std::move(message);
+        return false;
+    }
+
+    bool readArgument(std::string_view arg) {
+        if (optionsEnded_ || arg.size() < 2 || arg.substr(0, 2) != "--") {
+            if (o_.gameDirectory)
+                return fail("more than one game directory given ('" + o_.gameDirectory->string() +
+                            "' and '" + std::string(arg) + "')");
+            o_.gameDirectory = std::filesystem::path(std::string(arg));
+            return true;
+        }
+        if (arg == "--") {
+            optionsEnded_ = true;
+            return true;
+        }
+        std::string_view name = arg;
+        inlineValue_.reset();
+        if (auto eq = arg.find('='); eq != std::string_view::npos) {
+            name = arg.substr(0, eq);
+            inlineValue_ = arg.substr(eq + 1);
+        }
+        return readOption(name);
+    }
+
+    // The option's value: after '=', or else the next argument.
+    bool value(std::string_view& out) {
+        if (inlineValue_) {
+            out = *inlineValue_;
+            return true;
+        }
+        if (i_ + 1 >= args_.size())
+            return false;
+        out = args_[++i_];
+        return true;
+    }
+
+    bool readOption(std::string_view name) {
+        for (const Flag& flag : kFlags) {
+            if (name == flag.name) {
+                if (inlineValue_)
+                    return fail(std::string(name) + " takes no value");
+                o_.*flag.field = true;
+                return true;
+            }
+        }
+        std::string_view v;
+        for (const FileOption& option : kFileOptions) {
+            if (name == option.name) {
+                if (!value(v) || v.empty())
+                    return fail(option.missing);
+                o_.*option.field = std::filesystem::path(std::string(v));
+                return true;
+            }
+        }
+        if (name == "--font") {
+            if (!value(v) || v.empty())
+                return fail("--font needs a font file");
+            o_.fontFile = std::filesystem::path(std::string(v));
+            return true;
+        }
+        if (name == "--name") {
+            if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
+                return fail("--name needs the base name of the game's pack (no directory)");
+            o_.packName = std::string(v);
+            return true;
+        }
+        return readNumberOption(name);
+    }
+
+    bool readNumberOption(std::string_view name) {
+        std::string_view v;
+        if (name == "--tick-ms") {
+            if (!value(v) || !parseInteger<std::uint32_t>(v, 1, 60000, o_.tickMs))
+                return fail("--tick-ms needs a whole number of milliseconds from 1 to 60000");
+            tickGiven_ = true;
+        } else if (name == "--quit-after") {
+            std::uint32_t ms = 0;
+            if (!value(v) || !parseInteger<std::uint32_t>(v, 0, 4000000000u, ms))
+                return fail("--quit-after needs a whole number of milliseconds");
+            o_.quitAfterMs = ms;
+        } else if (name == "--scale") {
+            if (!value(v) || !parseInteger<int>(v, 1, 8, o_.scale))
+                return fail("--scale needs a whole number from 1 to 8");
+        } else {
+            return fail("unknown option '" + std::string(name) + "'");
+        }
+        return true;
+    }
+
+    // The options that only a headless run can use.
+    bool checkHeadlessOnly() {
+        if (!o_.headless && o_.inputFile)
+            return fail("--input needs --headless (a window takes its input from the player)");
+        if (!o_.headless && o_.audioOutFile)
+            return fail(
+                "--audio-out needs --headless (a window plays its sound on the sound device)");
+        if (!o_.headless && tickGiven_)
+            return fail("--tick-ms needs --headless (a window runs on the real clock)");
+        return true;
+    }
+
+    std::span<const std::string_view> args_;
+    Options& o_;
+    std::size_t i_ = 0;
+    std::optional<std::string_view> inlineValue_;
+    bool optionsEnded_ = false;
+    bool tickGiven_ = false;
+    std::string error_;
+};
+
 } // namespace
 
 std::string engineVersionText() {
@@ -58,105 +208,9 @@ std::string engineHelpText() {
 
 OptionsResult parseOptions(std::span<const std::string_view> args) {
     OptionsResult result;
-    Options& o = result.options;
-    auto fail = [&](std::string message) {
-        result.ok = false;
-        result.error = std::move(message);
-        return result;
-    };
-    bool optionsEnded = false;
-    bool tickGiven = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        if (optionsEnded || arg.size() < 2 || arg.substr(0, 2) != "--") {
-            if (o.gameDirectory)
-                return fail("more than one game directory given ('" + o.gameDirectory->string() +
-                            "' and '" + std::string(arg) + "')");
-            o.gameDirectory = std::filesystem::path(std::string(arg));
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string_view name = arg;
-        std::optional<std::string_view> inlineValue;
-        if (auto eq = arg.find('='); eq != std::string_view::npos) {
-            name = arg.substr(0, eq);
-            inlineValue = arg.substr(eq + 1);
-        }
-        auto value = [&](std::string_view& out) {
-            if (inlineValue) {
-                out = *inlineValue;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            out = args[++i];
-            return true;
-        };
-        auto noValue = [&] { return !inlineValue.has_value(); };
-        std::string_view v;
-        if (name == "--headless" && noValue()) {
-            o.headless = true;
-        } else if (name == "--trace" && noValue()) {
-            o.trace = true;
-        } else if (name == "--fullscreen" && noValue()) {
-            o.fullScreen = true;
-        } else if (name == "--help" && noValue()) {
-            o.help = true;
-        } else if (name == "--version" && noValue()) {
-            o.version = true;
-        } else if (name == "--input") {
-            if (!value(v) || v.empty())
-                return fail("--input needs a file name");
-            o.inputFile = std::filesystem::path(std::string(v));
-        } else if (name == "--audio-out") {
-            if (!value(v) || v.empty())
-                return fail("--audio-out needs a file name");
-            o.audioOutFile = std::filesystem::path(std::string(v));
-        } else if (name == "--font") {
-            if (!value(v) || v.empty())
-                return fail("--font needs a font file");
-            o.fontFile = std::filesystem::path(std::string(v));
-        } else if (name == "--name") {
-            if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
-                return fail("--name needs the base name of the game's pack (no directory)");
-            o.packName = std::string(v);
-        } else if (name == "--screenshot") {
-            if (!value(v) || v.empty())
-                return fail("--screenshot needs a file name");
-            o.screenshotFile = std::filesystem::path(std::string(v));
-        } else if (name == "--dump-state") {
-            if (!value(v) || v.empty())
-                return fail("--dump-state needs a file name");
-            o.dumpStateFile = std::filesystem::path(std::string(v));
-        } else if (name == "--tick-ms") {
-            if (!value(v) || !parseInteger<std::uint32_t>(v, 1, 60000, o.tickMs))
-                return fail("--tick-ms needs a whole number of milliseconds from 1 to 60000");
-            tickGiven = true;
-        } else if (name == "--quit-after") {
-            std::uint32_t ms = 0;
-            if (!value(v) || !parseInteger<std::uint32_t>(v, 0, 4000000000u, ms))
-                return fail("--quit-after needs a whole number of milliseconds");
-            o.quitAfterMs = ms;
-        } else if (name == "--scale") {
-            if (!value(v) || !parseInteger<int>(v, 1, 8, o.scale))
-                return fail("--scale needs a whole number from 1 to 8");
-        } else if (name == "--headless" || name == "--trace" || name == "--fullscreen" ||
-                   name == "--help" || name == "--version") {
-            return fail(std::string(name) + " takes no value");
-        } else {
-            return fail("unknown option '" + std::string(name) + "'");
-        }
-    }
-    if (!o.headless && o.inputFile)
-        return fail("--input needs --headless (a window takes its input from the player)");
-    if (!o.headless && o.audioOutFile)
-        return fail("--audio-out needs --headless (a window plays its sound on the sound device)");
-    if (!o.headless && tickGiven)
-        return fail("--tick-ms needs --headless (a window runs on the real clock)");
-    result.ok = true;
+    OptionReader reader(args, result.options);
+    result.ok = reader.readAll();
+    result.error = reader.error();
     return result;
 }
 
