@@ -54,6 +54,77 @@ bool readFile(const std::filesystem::path& path, std::string& out) {
     return !in.bad();
 }
 
+// The headless platform's settings: its clock, its log, the recording and the input script.
+// False after saying on err what is wrong.
+bool readHeadlessConfig(const Options& options, std::ostream& err, HeadlessConfig& headless) {
+    headless.tickMs = options.tickMs;
+    headless.log = &err;
+    if (options.audioOutFile)
+        headless.audioOut = *options.audioOutFile;
+    if (!options.inputFile)
+        return true;
+    std::string text;
+    if (!readFile(*options.inputFile, text)) {
+        err << "vura: cannot read the input script '" << options.inputFile->string() << "'\n";
+        return false;
+    }
+    InputScriptResult script = parseInputScript(text, options.inputFile->string());
+    if (!script.ok) {
+        err << "vura: " << script.error << '\n';
+        return false;
+    }
+    headless.script = std::move(script.script);
+    return true;
+}
+
+// The window, or the headless platform; null when the headless recording cannot be created
+// (the platform has said why on its log).
+std::unique_ptr<Platform> makePlatform(const Options& options, HeadlessConfig&& headless) {
+    if (!options.headless)
+        return std::make_unique<SdlPlatform>(SdlConfig{options.scale});
+    // The recording is created only now, once this copy holds the lock, so a second copy
+    // cannot empty the file of the one already running.
+    auto headlessPlatform = std::make_unique<HeadlessPlatform>(std::move(headless));
+    if (!headlessPlatform->audioOutError().empty())
+        return nullptr;
+    return headlessPlatform;
+}
+
+// The state dump and the screenshot asked for on the command line, written however the
+// program ends.
+void writeEndFiles(const Engine& engine, const Options& options, std::ostream& err) {
+    if (options.dumpStateFile && !writeStateDump(engine, *options.dumpStateFile))
+        err << "vura: cannot write the state dump '" << options.dumpStateFile->string() << "'\n";
+    if (options.screenshotFile && !writeScreenshot(engine, *options.screenshotFile))
+        err << "vura: cannot write the screenshot '" << options.screenshotFile->string() << "'\n";
+}
+
+// Start-up, the main loop and shut-down on the given platform.
+int runEngine(Platform& platform, const Options& options,
+              const std::filesystem::path& gameDirectory, std::ostream& err) {
+    EngineConfig config;
+    config.gameDirectory = gameDirectory;
+    config.baseName = options.packName;
+    config.fontFile = options.fontFile;
+    config.trace = options.trace ? &err : nullptr;
+    Engine engine(platform, std::move(config));
+    if (!InitEngine(engine)) {
+        writeEndFiles(engine, options, err);
+        ShutdownEngine(engine);
+        return kExitFailed;
+    }
+    if (!StartScript(engine)) {
+        writeEndFiles(engine, options, err);
+        return kExitFailed;
+    }
+    if (options.fullScreen)
+        SetWindowMode(platform, *engine.app.appState, *engine.app.displayMode, true);
+    RunMainLoop(engine, options.quitAfterMs);
+    writeEndFiles(engine, options, err);
+    ShutdownEngine(engine);
+    return kExitOk;
+}
+
 } // namespace
 
 int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
@@ -79,28 +150,9 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
         err << "vura: there is no game directory at '" << gameDirectory.string() << "'\n";
         return kExitUsage;
     }
-
     HeadlessConfig headless;
-    if (options.headless) {
-        headless.tickMs = options.tickMs;
-        headless.log = &err;
-        if (options.audioOutFile)
-            headless.audioOut = *options.audioOutFile;
-        if (options.inputFile) {
-            std::string text;
-            if (!readFile(*options.inputFile, text)) {
-                err << "vura: cannot read the input script '" << options.inputFile->string()
-                    << "'\n";
-                return kExitUsage;
-            }
-            InputScriptResult script = parseInputScript(text, options.inputFile->string());
-            if (!script.ok) {
-                err << "vura: " << script.error << '\n';
-                return kExitUsage;
-            }
-            headless.script = std::move(script.script);
-        }
-    }
+    if (options.headless && !readHeadlessConfig(options, err, headless))
+        return kExitUsage;
 
     // A second copy ends at once, before any window or message.
     InstanceLock lock;
@@ -109,49 +161,10 @@ int RunProgram(std::span<const std::string_view> args, std::ostream& out, std::o
             err << "trace: another copy holds " << InstanceLock::defaultPath().string() << '\n';
         return kExitFailed;
     }
-
-    std::unique_ptr<Platform> platform;
-    if (options.headless) {
-        // The recording is created only now, once this copy holds the lock, so a second copy
-        // cannot empty the file of the one already running.
-        auto headlessPlatform = std::make_unique<HeadlessPlatform>(std::move(headless));
-        if (!headlessPlatform->audioOutError().empty())
-            return kExitUsage; // the platform has said why on err, its log
-        platform = std::move(headlessPlatform);
-    } else {
-        platform = std::make_unique<SdlPlatform>(SdlConfig{options.scale});
-    }
-
-    EngineConfig config;
-    config.gameDirectory = gameDirectory;
-    config.baseName = options.packName;
-    config.fontFile = options.fontFile;
-    config.trace = options.trace ? &err : nullptr;
-    Engine engine(*platform, std::move(config));
-    // The state dump is written however the program ends.
-    auto dump = [&] {
-        if (options.dumpStateFile && !writeStateDump(engine, *options.dumpStateFile))
-            err << "vura: cannot write the state dump '" << options.dumpStateFile->string()
-                << "'\n";
-        if (options.screenshotFile && !writeScreenshot(engine, *options.screenshotFile))
-            err << "vura: cannot write the screenshot '" << options.screenshotFile->string()
-                << "'\n";
-    };
-    if (!InitEngine(engine)) {
-        dump();
-        ShutdownEngine(engine);
-        return kExitFailed;
-    }
-    if (!StartScript(engine)) {
-        dump();
-        return kExitFailed;
-    }
-    if (options.fullScreen)
-        SetWindowMode(*platform, *engine.app.appState, *engine.app.displayMode, true);
-    RunMainLoop(engine, options.quitAfterMs);
-    dump();
-    ShutdownEngine(engine);
-    return kExitOk;
+    std::unique_ptr<Platform> platform = makePlatform(options, std::move(headless));
+    if (!platform)
+        return kExitUsage;
+    return runEngine(*platform, options, gameDirectory, err);
 }
 
 } // namespace vura
