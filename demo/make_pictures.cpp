@@ -91,15 +91,8 @@ double markDistance(int x, int y) {
     return (dx / a + dy / b - 1) * a * b / std::hypot(a, b);
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: make_pictures OUTPUT_DIR\n";
-        return 2;
-    }
-    std::filesystem::path out = argv[1];
-    std::filesystem::create_directories(out);
+// The full-screen pictures: the two backgrounds and the rule.
+bool paintBackgrounds(const std::filesystem::path& out) {
     bool ok = true;
     // A night sky over a dark hill, with stars.
     ok &= paint(out / "TITLE.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
@@ -124,6 +117,16 @@ int main(int argc, char** argv) {
         if (y > 360)
             r = 110, g = 78, b = 50;
     });
+    // The rule: bright at the centre, so the new picture grows outwards from there.
+    ok &= paint(out / "RULE.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
+        r = g = b = 255 - std::min(255.0, std::hypot(x - 320.0, y - 240.0) * 0.64);
+    });
+    return ok;
+}
+
+// The character and its mask.
+bool paintCharacter(const std::filesystem::path& out) {
+    bool ok = true;
     ok &= paint(out / "CHARA.PNG", 300, 450, [](int x, int y, double& r, double& g, double& b) {
         bool hair = std::hypot(x - 150.0, y - 95.0) < 66 && y < 110;
         bool face = std::hypot(x - 150.0, (y - 110.0) * 0.95) < 62;
@@ -135,12 +138,13 @@ int main(int argc, char** argv) {
     ok &= paint(out / "CHARA_M.PNG", 300, 450, [](int x, int y, double& r, double& g, double& b) {
         r = g = b = 255 * (1.0 - silhouette(x, y));
     });
-    // The rule: bright at the centre, so the new picture grows outwards from there.
-    ok &= paint(out / "RULE.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
-        r = g = b = 255 - std::min(255.0, std::hypot(x - 320.0, y - 240.0) * 0.64);
-    });
-    // The message windows: a deep blue panel with a pale border; the mask lets the picture
-    // behind show through the panel's inside, so the windows look like tinted glass.
+    return ok;
+}
+
+// The message windows: a deep blue panel with a pale border; the mask lets the picture
+// behind show through the panel's inside, so the windows look like tinted glass.
+bool paintWindows(const std::filesystem::path& out) {
+    bool ok = true;
     ok &= paint(out / "WINDOW.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
         auto [d, down] = nearestFrame(x, y);
         r = 14 + 14 * (1 - down);
@@ -157,6 +161,12 @@ int main(int argc, char** argv) {
         double opacity = cover * (d > -kBorder ? 1.0 : 0.74);
         r = g = b = 255 * (1 - opacity);
     });
+    return ok;
+}
+
+// The click-wait mark and its mask.
+bool paintClickMark(const std::filesystem::path& out) {
+    bool ok = true;
     ok &= paint(out / "CLICKMARK.PNG", 4 * kMarkSize, kMarkSize,
                 [](int x, int y, double& r, double& g, double& b) {
                     double d = markDistance(x, y);
@@ -171,6 +181,22 @@ int main(int argc, char** argv) {
                 [](int x, int y, double& r, double& g, double& b) {
                     r = g = b = 255 * (1 - std::clamp(0.5 - markDistance(x, y), 0.0, 1.0));
                 });
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::cerr << "usage: make_pictures OUTPUT_DIR\n";
+        return 2;
+    }
+    std::filesystem::path out = argv[1];
+    std::filesystem::create_directories(out);
+    bool ok = paintBackgrounds(out);
+    ok &= paintCharacter(out);
+    ok &= paintWindows(out);
+    ok &= paintClickMark(out);
     if (!ok) {
         std::cerr << "make_pictures: cannot write the pictures into " << out << '\n';
         return 1;
