@@ -26,6 +26,78 @@ namespace vura {
 
 namespace {
 
+// The keys outside the runs of letters, digits and function keys: SDL scancode, DirectInput
+// key code.
+struct KeyPair {
+    SDL_Scancode scancode;
+    std::uint8_t code;
+};
+constexpr KeyPair kKeyPairs[] = {
+    {SDL_SCANCODE_0, key::k0},
+    {SDL_SCANCODE_F11, key::kF11},
+    {SDL_SCANCODE_F12, key::kF12},
+    {SDL_SCANCODE_RETURN, key::kReturn},
+    {SDL_SCANCODE_ESCAPE, key::kEscape},
+    {SDL_SCANCODE_BACKSPACE, key::kBackspace},
+    {SDL_SCANCODE_TAB, key::kTab},
+    {SDL_SCANCODE_SPACE, key::kSpace},
+    {SDL_SCANCODE_MINUS, key::kMinus},
+    {SDL_SCANCODE_EQUALS, key::kEquals},
+    {SDL_SCANCODE_LEFTBRACKET, key::kLeftBracket},
+    {SDL_SCANCODE_RIGHTBRACKET, key::kRightBracket},
+    {SDL_SCANCODE_BACKSLASH, key::kBackslash},
+    {SDL_SCANCODE_SEMICOLON, key::kSemicolon},
+    {SDL_SCANCODE_APOSTROPHE, key::kApostrophe},
+    {SDL_SCANCODE_GRAVE, key::kGrave},
+    {SDL_SCANCODE_COMMA, key::kComma},
+    {SDL_SCANCODE_PERIOD, key::kPeriod},
+    {SDL_SCANCODE_SLASH, key::kSlash},
+    {SDL_SCANCODE_CAPSLOCK, key::kCapsLock},
+    {SDL_SCANCODE_PRINTSCREEN, key::kPrintScreen},
+    {SDL_SCANCODE_SCROLLLOCK, key::kScrollLock},
+    {SDL_SCANCODE_PAUSE, key::kPause},
+    {SDL_SCANCODE_INSERT, key::kInsert},
+    {SDL_SCANCODE_HOME, key::kHome},
+    {SDL_SCANCODE_PAGEUP, key::kPageUp},
+    {SDL_SCANCODE_DELETE, key::kDelete},
+    {SDL_SCANCODE_END, key::kEnd},
+    {SDL_SCANCODE_PAGEDOWN, key::kPageDown},
+    {SDL_SCANCODE_RIGHT, key::kRight},
+    {SDL_SCANCODE_LEFT, key::kLeft},
+    {SDL_SCANCODE_DOWN, key::kDown},
+    {SDL_SCANCODE_UP, key::kUp},
+    {SDL_SCANCODE_NUMLOCKCLEAR, key::kNumLock},
+    {SDL_SCANCODE_KP_DIVIDE, key::kKeypadDivide},
+    {SDL_SCANCODE_KP_MULTIPLY, key::kKeypadMultiply},
+    {SDL_SCANCODE_KP_MINUS, key::kKeypadMinus},
+    {SDL_SCANCODE_KP_PLUS, key::kKeypadPlus},
+    {SDL_SCANCODE_KP_ENTER, key::kKeypadEnter},
+    {SDL_SCANCODE_KP_1, key::kKeypad1},
+    {SDL_SCANCODE_KP_2, key::kKeypad2},
+    {SDL_SCANCODE_KP_3, key::kKeypad3},
+    {SDL_SCANCODE_KP_4, key::kKeypad4},
+    {SDL_SCANCODE_KP_5, key::kKeypad5},
+    {SDL_SCANCODE_KP_6, key::kKeypad6},
+    {SDL_SCANCODE_KP_7, key::kKeypad7},
+    {SDL_SCANCODE_KP_8, key::kKeypad8},
+    {SDL_SCANCODE_KP_9, key::kKeypad9},
+    {SDL_SCANCODE_KP_0, key::kKeypad0},
+    {SDL_SCANCODE_KP_PERIOD, key::kKeypadPeriod},
+    {SDL_SCANCODE_APPLICATION, key::kApps},
+    {SDL_SCANCODE_INTERNATIONAL2, key::kKana},
+    {SDL_SCANCODE_INTERNATIONAL3, key::kYen},
+    {SDL_SCANCODE_INTERNATIONAL4, key::kConvert},
+    {SDL_SCANCODE_INTERNATIONAL5, key::kNoConvert},
+    {SDL_SCANCODE_LCTRL, key::kLeftCtrl},
+    {SDL_SCANCODE_LSHIFT, key::kLeftShift},
+    {SDL_SCANCODE_LALT, key::kLeftAlt},
+    {SDL_SCANCODE_LGUI, key::kLeftWindows},
+    {SDL_SCANCODE_RCTRL, key::kRightCtrl},
+    {SDL_SCANCODE_RSHIFT, key::kRightShift},
+    {SDL_SCANCODE_RALT, key::kRightAlt},
+    {SDL_SCANCODE_RGUI, key::kRightWindows},
+};
+
 // DirectInput key code of an SDL scancode, 0 for keys the engine does not know.
 std::uint8_t keyCodeOf(SDL_Scancode sc) {
     static const auto table = [] {
@@ -38,71 +110,10 @@ std::uint8_t keyCodeOf(SDL_Scancode sc) {
             t[SDL_SCANCODE_A + i] = letters[i];
         for (int i = 0; i < 9; ++i)
             t[SDL_SCANCODE_1 + i] = static_cast<std::uint8_t>(key::k1 + i);
-        t[SDL_SCANCODE_0] = key::k0;
         for (int i = 0; i < 10; ++i)
             t[SDL_SCANCODE_F1 + i] = static_cast<std::uint8_t>(key::kF1 + i);
-        t[SDL_SCANCODE_F11] = key::kF11;
-        t[SDL_SCANCODE_F12] = key::kF12;
-        t[SDL_SCANCODE_RETURN] = key::kReturn;
-        t[SDL_SCANCODE_ESCAPE] = key::kEscape;
-        t[SDL_SCANCODE_BACKSPACE] = key::kBackspace;
-        t[SDL_SCANCODE_TAB] = key::kTab;
-        t[SDL_SCANCODE_SPACE] = key::kSpace;
-        t[SDL_SCANCODE_MINUS] = key::kMinus;
-        t[SDL_SCANCODE_EQUALS] = key::kEquals;
-        t[SDL_SCANCODE_LEFTBRACKET] = key::kLeftBracket;
-        t[SDL_SCANCODE_RIGHTBRACKET] = key::kRightBracket;
-        t[SDL_SCANCODE_BACKSLASH] = key::kBackslash;
-        t[SDL_SCANCODE_SEMICOLON] = key::kSemicolon;
-        t[SDL_SCANCODE_APOSTROPHE] = key::kApostrophe;
-        t[SDL_SCANCODE_GRAVE] = key::kGrave;
-        t[SDL_SCANCODE_COMMA] = key::kComma;
-        t[SDL_SCANCODE_PERIOD] = key::kPeriod;
-        t[SDL_SCANCODE_SLASH] = key::kSlash;
-        t[SDL_SCANCODE_CAPSLOCK] = key::kCapsLock;
-        t[SDL_SCANCODE_PRINTSCREEN] = key::kPrintScreen;
-        t[SDL_SCANCODE_SCROLLLOCK] = key::kScrollLock;
-        t[SDL_SCANCODE_PAUSE] = key::kPause;
-        t[SDL_SCANCODE_INSERT] = key::kInsert;
-        t[SDL_SCANCODE_HOME] = key::kHome;
-        t[SDL_SCANCODE_PAGEUP] = key::kPageUp;
-        t[SDL_SCANCODE_DELETE] = key::kDelete;
-        t[SDL_SCANCODE_END] = key::kEnd;
-        t[SDL_SCANCODE_PAGEDOWN] = key::kPageDown;
-        t[SDL_SCANCODE_RIGHT] = key::kRight;
-        t[SDL_SCANCODE_LEFT] = key::kLeft;
-        t[SDL_SCANCODE_DOWN] = key::kDown;
-        t[SDL_SCANCODE_UP] = key::kUp;
-        t[SDL_SCANCODE_NUMLOCKCLEAR] = key::kNumLock;
-        t[SDL_SCANCODE_KP_DIVIDE] = key::kKeypadDivide;
-        t[SDL_SCANCODE_KP_MULTIPLY] = key::kKeypadMultiply;
-        t[SDL_SCANCODE_KP_MINUS] = key::kKeypadMinus;
-        t[SDL_SCANCODE_KP_PLUS] = key::kKeypadPlus;
-        t[SDL_SCANCODE_KP_ENTER] = key::kKeypadEnter;
-        t[SDL_SCANCODE_KP_1] = key::kKeypad1;
-        t[SDL_SCANCODE_KP_2] = key::kKeypad2;
-        t[SDL_SCANCODE_KP_3] = key::kKeypad3;
-        t[SDL_SCANCODE_KP_4] = key::kKeypad4;
-        t[SDL_SCANCODE_KP_5] = key::kKeypad5;
-        t[SDL_SCANCODE_KP_6] = key::kKeypad6;
-        t[SDL_SCANCODE_KP_7] = key::kKeypad7;
-        t[SDL_SCANCODE_KP_8] = key::kKeypad8;
-        t[SDL_SCANCODE_KP_9] = key::kKeypad9;
-        t[SDL_SCANCODE_KP_0] = key::kKeypad0;
-        t[SDL_SCANCODE_KP_PERIOD] = key::kKeypadPeriod;
-        t[SDL_SCANCODE_APPLICATION] = key::kApps;
-        t[SDL_SCANCODE_INTERNATIONAL2] = key::kKana;
-        t[SDL_SCANCODE_INTERNATIONAL3] = key::kYen;
-        t[SDL_SCANCODE_INTERNATIONAL4] = key::kConvert;
-        t[SDL_SCANCODE_INTERNATIONAL5] = key::kNoConvert;
-        t[SDL_SCANCODE_LCTRL] = key::kLeftCtrl;
-        t[SDL_SCANCODE_LSHIFT] = key::kLeftShift;
-        t[SDL_SCANCODE_LALT] = key::kLeftAlt;
-        t[SDL_SCANCODE_LGUI] = key::kLeftWindows;
-        t[SDL_SCANCODE_RCTRL] = key::kRightCtrl;
-        t[SDL_SCANCODE_RSHIFT] = key::kRightShift;
-        t[SDL_SCANCODE_RALT] = key::kRightAlt;
-        t[SDL_SCANCODE_RGUI] = key::kRightWindows;
+        for (const KeyPair& pair : kKeyPairs)
+            t[pair.scancode] = pair.code;
         return t;
     }();
     return sc >= 0 && sc < SDL_NUM_SCANCODES ? table[sc] : 0;
