@@ -5,9 +5,9 @@
 #include "base/byte_order.hpp"
 #include "graphics/surface.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 namespace vura {
