@@ -58,6 +58,8 @@ private:
     class Output;
 
     void handleEvent(const SDL_Event& event, WindowEventHandler& handler);
+    void holdButton(std::uint8_t sdlButton, bool down);
+    void releaseCapture();
     void renderFrame();
     void updateScaleMode();
 
@@ -71,6 +73,8 @@ private:
     bool focused_ = false;
     bool quitPosted_ = false;
     DeviceState devices_;
+    // The SDL buttons held down, one bit each, while the mouse is captured.
+    unsigned heldButtons_ = 0;
     std::shared_ptr<AudioDevice> audio_;
 };
 
