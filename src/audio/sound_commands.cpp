@@ -79,6 +79,26 @@ void StopChannel(Engine& engine, int channel) {
     }
 }
 
+bool PlayChannelOnce(Engine& engine, int channel) {
+    SoundChannel* record = engine.sound.channel(channel);
+    SoundBuffer* buffer = engine.sound.buffer(channel);
+    if (!record || !buffer)
+        return false;
+    return record->streaming ? buffer->startStream(false) : buffer->play(false);
+}
+
+bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis) {
+    SoundChannel* record = engine.sound.channel(channel);
+    if (!record || !engine.sound.buffer(channel))
+        return false;
+    StopChannel(engine, channel);
+    if (!LoadSound(engine, nameSjis, channel))
+        return false;
+    record->name = nameSjis;
+    ApplyChannelVolume(engine, channel, false);
+    return true;
+}
+
 namespace commands {
 
 int InitSoundChannels(Engine& engine) {

@@ -3,6 +3,8 @@
 // channels up, play and stop them, name the packs sounds are found in, and rebuild the sound
 // device.
 
+#include <string>
+
 namespace vura {
 
 class Engine;
@@ -15,6 +17,16 @@ void ApplyChannelVolume(Engine& engine, int channel, bool always);
 // Stops the channel and empties its buffer; the channel keeps its name. Nothing for a channel
 // outside the tables.
 void StopChannel(Engine& engine, int channel);
+
+// Plays the channel's sound once from where it stands: a streaming channel starts its stream,
+// played once (a stream's buffer alone would play its first two seconds). False for a channel
+// outside the table or without a device.
+bool PlayChannelOnce(Engine& engine, int channel);
+
+// Stops the channel, loads the named sound into it, records the name and sets the channel's
+// effective volume; false, with the channel empty and its old name kept, when the sound cannot
+// be loaded or the channel does not exist.
+bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis);
 
 namespace commands {
 

@@ -36,20 +36,20 @@ std::optional<std::int32_t> popInt(Engine& engine) {
     }
 }
 
-std::optional<bool> popFlag(Engine& engine) {
+std::optional<std::int32_t> popFlag(Engine& engine) {
     ScriptVm& vm = machine(engine);
     Value v = vm.Pop();
     if (v.type == kBool)
-        return v.value == 1;
+        return v.value;
     if (v.type != kGameFlagRef)
         return std::nullopt;
     const auto& flags = vm.gameFlags;
     if (v.value < 0 || static_cast<std::size_t>(v.value) >= flags.size()) {
         if (vm.onAccessViolation)
             vm.onAccessViolation();
-        return false;
+        return 0;
     }
-    return flags[static_cast<std::size_t>(v.value)] == 1;
+    return flags[static_cast<std::size_t>(v.value)];
 }
 
 std::string resolveString(Engine& engine, Value value, std::size_t maxLen) {

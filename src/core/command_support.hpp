@@ -20,10 +20,10 @@ std::int32_t popValue(Engine& engine);
 // int: Int as it is, GameIntRef and CommonIntRef read through the checked accessors; any other
 // type gives nothing, for the handler to refuse with its own message.
 std::optional<std::int32_t> popInt(Engine& engine);
-// flag: Bool, or GameFlagRef read from the game flags (a flag outside the bank shows the
-// machine's access message and reads as false); true when the value is 1. Any other type gives
-// nothing.
-std::optional<bool> popFlag(Engine& engine);
+// flag: the value of a Bool, or of the game flag a GameFlagRef names (a flag outside the bank
+// shows the machine's access message and reads as 0). Any other type gives nothing. Commands
+// differ in what counts as set: 26 wants 1, the maps anything but 0.
+std::optional<std::int32_t> popFlag(Engine& engine);
 // stringN: resolved with a buffer of maxLen bytes, as the handler sees it: the text up to its
 // first zero byte. A failed resolution leaves the text produced so far.
 std::string popString(Engine& engine, std::size_t maxLen);

@@ -4,6 +4,7 @@
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "resources/resource_lookup.hpp"
+#include "ui/overlay.hpp"
 
 #include <algorithm>
 #include <string>
@@ -72,7 +73,9 @@ int ReturnSQX(Engine& engine) {
                                        sjis("再開するコマンドがありません in ReturnSQX()"), "error",
                                        MessageBoxButtons::Ok);
             RequestQuit(engine);
+            return 0;
         }
+        ResumeSuspended(engine);
         return 0;
     }
     return 1;

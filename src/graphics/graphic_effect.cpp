@@ -38,7 +38,7 @@ int StartupGraphicEffect(Engine& engine) {
     // A form with fewer values than its type reads is refused like any other bad argument.
     if (count < 2 || count > 64)
         return argumentError(engine);
-    std::optional<bool> runScript = popFlag(engine);
+    std::optional<std::int32_t> runScript = popFlag(engine);
     if (!runScript)
         return argumentError(engine);
     std::vector<std::int32_t> parameters(static_cast<std::size_t>(count - 2));
@@ -68,7 +68,7 @@ int StartupGraphicEffect(Engine& engine) {
     if (!engine.app.input->IsSkipHeld() && !engine.app.skipMode &&
         engine.script.vm->ReadCommonInt(engine.text.effectVariable) != 0) {
         display.effectRunning = true;
-        display.scriptRunsDuringEffect = *runScript;
+        display.scriptRunsDuringEffect = *runScript == 1;
         return completeCommand(engine);
     }
     // Transitions switched off, Ctrl held or skip mode: the new picture at once.

@@ -75,16 +75,6 @@ void logPage(Engine& engine, int number, const MessageWindow& window) {
         engine.text.messageLog->AddPage(number, window.pageText);
 }
 
-// A voice on a streaming channel is started as a stream, played once; a stream's buffer would
-// otherwise play its first two seconds only.
-bool playOnce(Engine& engine, int channel) {
-    SoundChannel* record = engine.sound.channel(channel);
-    SoundBuffer* buffer = engine.sound.buffer(channel);
-    if (!record || !buffer)
-        return false;
-    return record->streaming ? buffer->startStream(false) : buffer->play(false);
-}
-
 void stopVoice(Engine& engine, const MessageWindow& window) {
     if (SoundBuffer* buffer = engine.sound.buffer(window.voiceChannel))
         buffer->stop();
@@ -167,7 +157,7 @@ int ready(Engine& engine) {
         setPhase(engine, kFlush); // shown at once, and the voice is not started
         return 0;
     }
-    if (voiced && !playOnce(engine, window->voiceChannel))
+    if (voiced && !PlayChannelOnce(engine, window->voiceChannel))
         showBox(engine, "Voice再生に失敗 in MessageFlowReady()", "error");
     setPhase(engine, !window->instant && !noWait(engine) ? kReveal : kFlush);
     return 0;
@@ -363,7 +353,7 @@ int ReplayMsgBoxSound(Engine& engine) {
         return completeCommand(engine, 0);
     if (!loadVoice(engine, *window, window->voiceName))
         showBox(engine, "Voiceファイルロードに失敗 in ReplayMsgBoxSound()", "Warning");
-    if (!playOnce(engine, window->voiceChannel))
+    if (!PlayChannelOnce(engine, window->voiceChannel))
         showBox(engine, "Voice再生に失敗 in ReplayMsgBoxSound()", "error");
     return completeCommand(engine, 0);
 }

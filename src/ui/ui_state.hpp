@@ -1,24 +1,36 @@
 #pragma once
 // The records of what is drawn over the composed picture and takes the player's clicks before
-// the script: today the keys that fire a system button and whether the right button opens the
-// right-click screen. The buttons themselves, the clickable maps, the choice menu and the
-// save/load screen join here.
+// the script: the system buttons, the two clickable maps (the main one and the right-click
+// screen's own), the choice menu, and whether the right button opens the right-click screen.
 
-#include <cstdint>
+#include "ui/choice_menu.hpp"
+#include "ui/clickable_map.hpp"
+#include "ui/system_buttons.hpp"
+
+#include <array>
 
 namespace vura {
 
-// The keys that fire a system button wherever the pointer is: releasing Space, and the wheel
-// turned forward. Negative: none.
-struct SystemButtons {
-    std::int32_t spaceButton = -1;
-    std::int32_t wheelButton = -1;
-};
+// As deep as commands can be suspended one inside another.
+inline constexpr int kSuspendedMenuDepth = 8;
 
 struct UiState {
     SystemButtons systemButtons;
+    ClickableMap mainMap;
+    ClickableMap rightClickMap;
+    // The right-click map is the current one while the right-click layer set is current.
+    bool rightClickMapCurrent = false;
+    ChoiceMenu choiceMenu;
+    // A menu waiting under a suspension, one per saved command, given back when its command
+    // resumes: a menu script may show a menu of its own meanwhile.
+    std::array<ChoiceMenu, kSuspendedMenuDepth> suspendedMenus;
     // The right button and Escape start the right-click process while this is set.
     bool rightClickEnabled = false;
+
+    ClickableMap& currentMap() { return rightClickMapCurrent ? rightClickMap : mainMap; }
+    const ClickableMap& currentMap() const {
+        return rightClickMapCurrent ? rightClickMap : mainMap;
+    }
 };
 
 } // namespace vura
