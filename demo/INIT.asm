@@ -12,24 +12,33 @@
 
     ; Layer 0 is drawn last, so it is on top: 0 the character, 1 a copy of her, 3 the
     ; background. Mask 0 is her silhouette, mask 1 the rule of the rule crossfade; the text
-    ; scene uses layer 2 and masks 2 and 3 as well.
-    call SetLayerCount(4)
-    call SetMaskCount(4)
+    ; scene uses layer 2 and masks 2 and 3 as well. Layers 4 and 5 are never drawn as layers:
+    ; they hold the looks of the system buttons and of the title menu, with masks 4 and 5.
+    call SetLayerCount(6)
+    call SetMaskCount(6)
     call LoadMask(0, "chara_m")
     call LoadMask(1, "rule")
+    call LoadMask(5, "menu_m")
+    call LoadLayer(5, "menu")
+    call SetLayerMask(5, 5)
 
     ; The sound: channels, the effect pack and the volumes; then the music, looping.
     call CallSQX("SOUND")
     call PlayDSB(0, "BGM", 1)
 
-    ; The title: a night sky fades in over 32 steps.
+    ; The title: a night sky fades in over 32 steps with its menu, a clickable map of two
+    ; hotspots (start, quit) whose looks lie in layer 5; the pointer entering one ticks on
+    ; channel 3, a click sounds on channel 1. The pick goes to game int 22.
     call LoadLayer(3, "title")
     call SetLayerSourceRect(3, 0, 0, -1, -1)
     call SetLayerVisible(3, 1)
+    call ReadyToClickableMap(5, 3, "SE_HOVER", 1, "SE_CLICK", 220, 216, 0, 0, 200, 48, true, 220, 280, 0, 48, 200, 48, true, 19)
     call StartupGraphicEffect(0, 32, false, 3)
-    call SetWindowTitle("vura デモ: クリックで始まります")
-    call WaitClick(0)
-    call PlayDSB(1, "SE_CLICK", 0)
+    call SetWindowTitle("vura デモ: はじめる (上) ／ おわる (下)")
+    call ClickableMapWait(22, 0)
+    LoadVar 22 0
+    JumpIfTrue 0 quit
+    call ClearClickableMap()
 
     ; The room grows from the centre through the rule picture.
     call LoadLayer(3, "room")
@@ -106,5 +115,6 @@ clicks:
 
     ; The text scene; its last line is the demo's goodbye.
     call CallSQX("STORY")
+quit:
     call StopDSB(0)
     End

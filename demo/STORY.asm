@@ -2,10 +2,16 @@
 ; tells the player what to try. The scene runs twice: the second time every line has been read,
 ; so holding Ctrl skips them, up to the one line that is new.
 ;
-; Layers: 0 the two window frames, 1 Mina, 2 the click-wait mark's frames (never shown itself),
-; 3 the room. Masks: 0 Mina's silhouette, 2 the frames' glass, 3 the mark's diamonds.
-; Window 0 is the narrator's box at the top left, window 1 Mina's along the bottom. Each line's
-; read flag is a common flag of its own. Game int 21 counts the runs through the scene.
+; Layers: 0 the two window frames, 1 Mina, 2 the click-wait mark's frames (never shown itself;
+; the choice cursor uses them too), 3 the room, 4 the system buttons' looks. Masks: 0 Mina's
+; silhouette, 2 the frames' glass, 3 the mark's diamonds, 4 the buttons' plates.
+; Window 0 is the narrator's box at the top left, window 1 Mina's along the bottom, window 2 the
+; right-click screen's menu (RCLICK). Each line's read flag is a common flag of its own. Game int
+; 21 counts the runs through the scene; game int 23 holds Mina's question's answer.
+;
+; A row of system buttons stands at the top right: skip (also Space), the voice again (also the
+; wheel turned forward), and the log and save, greyed out until they exist. The right button or
+; Escape opens the right-click screen.
 ;
 ; A line that starts a page begins with \p; one that goes on below the last begins with \n.
 ; The first line of each window in a run has neither: the windows are made anew for each run,
@@ -25,9 +31,35 @@
     call SetLayerMask(2, 3)
     call SetLayerVisible(2, 0)
 
+    ; The system buttons: their looks in layer 4, each calling a script of its own.
+    call LoadMask(4, "buttons_m")
+    call LoadLayer(4, "buttons")
+    call SetLayerMask(4, 4)
+    call InitSystemButtons(4)
+    call SetSystemButtonLayer(4)
+    call SetSystemButton(0, 330, 8, 0, 0, 70, 26, "SKIP")
+    call SetSystemButton(1, 404, 8, 0, 26, 70, 26, "VOICEBTN")
+    call SetSystemButton(2, 478, 8, 0, 52, 70, 26, "LOG")
+    call SetSystemButton(3, 552, 8, 0, 78, 70, 26, "SAVE")
+    call SetSystemButtonSound(0, 3, "SE_HOVER", 1, "SE_CLICK")
+    call SetSystemButtonSound(1, 3, "SE_HOVER", 1, "SE_CLICK")
+    call SetSystemButtonShown(0, 1)
+    call SetSystemButtonShown(1, 1)
+    call SetSystemButtonShown(2, 1)
+    call SetSystemButtonShown(3, 1)
+    call SetSystemButtonEnabled(0, 1)
+    call SetSystemButtonEnabled(1, 1)
+    call SetSpaceButton(0)
+    call SetWheelButton(1)
+    call SetRightClickEnabled(1)
+
+    ; The choice cursor: the click-wait mark's frames, hopping beside the line under the pointer.
+    call SetAnimation(1, 2, 0, 0, 0, 0, 24, 24, 4, 120)
+    call SetAnimationEnabled(1, 1)
+
 scene:
-    ; Two windows with every setting from scratch, so a second run starts on empty pages.
-    call SetMessageWindowCount(2)
+    ; Three windows with every setting from scratch, so a second run starts on empty pages.
+    call SetMessageWindowCount(3)
 
     call SetMessageFont(0, "ＭＳ 明朝", 22, 400)
     call SetMessageTextColor(0, 240, 236, 222)
@@ -50,6 +82,14 @@ scene:
     call SetMessageHangingPunctuation(1, 1)
     call SetMessageBracketIndent(1, 1)
     call SetMessageWindowVoiceChannel(1, 2)
+
+    ; The right-click screen's menu, on the card of its picture.
+    call SetMessageFont(2, "ＭＳ ゴシック", 24, 400)
+    call SetMessageTextColor(2, 250, 246, 255)
+    call SetMessageShadowColor(2, 20, 10, 40)
+    call SetMessageShadowOffset(2, 2, 2)
+    call SetMessageWindowRect(2, 160, 140, 320, 200, 196, 168, 260, 150)
+    call SetMessageSpacing(2, 0, 10)
 
     ; A new window's pen stands at the screen's top-left, and setting the rectangle does not move
     ; it: an empty page, kept out of the log, brings it to the start of the text area.
@@ -107,12 +147,29 @@ scene:
     call MessageWindowPeek()
 firstRunDone:
 
-    ; Evening falls while Mina's line stays on the screen.
+    ; Mina asks, and the answer picks what follows. The menu logs the page with its choices
+    ; and empties it, so the answer starts the next page without a page break.
     call SetAnimation(0, 2, 590, 436, 0, 0, 24, 24, 4, 120)
-    call MessageFlowReady(1, "\p「あ、見て。外がもう暗くなってきた」\w", 0, 8)
+    call MessageFlowReady(1, "\p「ねえ、窓の外、どっちが見たい？」\n", 0, 16)
+    call ChoiceMenuReady(1, gi[23], "夕焼け", "星空", 4)
+    LoadVar 23 0
+    JumpIfTrue 0 stars
+
+    ; Evening falls while Mina's line stays on the screen.
+    call MessageFlowReady(1, "「あ、見て。外がもう暗くなってきた」\w", 0, 8)
     call SetLayerBlend(3, 0, -90)
     call SetLayerBlend(1, 0, -50)
     call StartupGraphicEffect(0, 48, false, 3)
+    Jump 0 nightfall
+
+stars:
+    ; Or night, deeper, with the stars out.
+    call MessageFlowReady(1, "「じゃあ夜まで待とう。ほら、もう星が出てる」\w", 0, 17)
+    call SetLayerBlend(3, 0, -150)
+    call SetLayerBlend(1, 0, -90)
+    call StartupGraphicEffect(0, 48, false, 3)
+
+nightfall:
 
     call SetAnimation(0, 2, 328, 288, 0, 0, 24, 24, 4, 120)
     call MessageFlowReady(0, "\p画面が切り替わる間も、窓の文字は消えずに残ります。\w", 0, 9)

@@ -1,6 +1,7 @@
 // Draws the demo game's pictures at build time, so the repository carries no binary files:
 // two backgrounds, a character with its mask, a rule picture for the rule crossfade, the frames
-// of the two message windows with their mask, and the click-wait mark's frames with theirs.
+// of the two message windows with their mask, the click-wait mark's frames with theirs, the
+// title menu's and the system buttons' looks with their masks, and the right-click screen.
 
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
@@ -12,6 +13,7 @@
 #include <functional>
 #include <iostream>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -184,6 +186,94 @@ bool paintClickMark(const std::filesystem::path& out) {
     return ok;
 }
 
+// A look of a button: the three looks of one control lie side by side, each `w` x `h`: 0 greyed
+// out, 1 a deep blue plate with a pale rim, 2 the same lit up with a golden rim. `symbol` says
+// how strongly the control's symbol covers a pixel of its plate (0 to 1).
+using Symbol = std::function<double(double x, double y)>;
+
+void lookColour(int look, double rim, double symbol, double down, double& r, double& g, double& b) {
+    static const double plate[3][3] = {{70, 70, 76}, {30, 46, 110}, {60, 90, 180}};
+    static const double edge[3][3] = {{120, 120, 126}, {190, 200, 236}, {255, 214, 120}};
+    static const double ink[3][3] = {{130, 130, 136}, {230, 236, 255}, {255, 250, 220}};
+    const double* p = plate[look];
+    r = p[0] * (1.1 - 0.3 * down), g = p[1] * (1.1 - 0.3 * down), b = p[2] * (1.1 - 0.3 * down);
+    auto mix = [&](const double* c, double a) {
+        r += (c[0] - r) * a, g += (c[1] - g) * a, b += (c[2] - b) * a;
+    };
+    mix(edge[look], rim);
+    mix(ink[look], symbol);
+}
+
+// A strip of controls, one per row, three looks each, with its mask (rounded plates).
+bool paintControls(const std::filesystem::path& picture, const std::filesystem::path& mask, int w,
+                   int h, const std::vector<Symbol>& symbols) {
+    const int rows = static_cast<int>(symbols.size());
+    const double radius = h / 3.0;
+    auto plate = [=](int x, int y) { return roundedBox(x % w, y % h, 1, 1, w - 2, h - 2, radius); };
+    bool ok = paint(picture, 3 * w, rows * h, [&](int x, int y, double& r, double& g, double& b) {
+        double d = plate(x, y);
+        double rim = std::clamp(d + 3.0, 0.0, 1.0);
+        double symbol = symbols[static_cast<std::size_t>(y / h)](x % w + 0.5, y % h + 0.5);
+        lookColour(x / w, rim, std::clamp(symbol, 0.0, 1.0), double(y % h) / h, r, g, b);
+    });
+    ok &= paint(mask, 3 * w, rows * h, [&](int x, int y, double& r, double& g, double& b) {
+        r = g = b = 255 * (1 - std::clamp(0.5 - plate(x, y), 0.0, 1.0));
+    });
+    return ok;
+}
+
+// Coverage of a triangle pointing right with its left edge at x0, centred on cy.
+double playTriangle(double x, double y, double x0, double cy, double size) {
+    double inside = std::min(x - x0, size - (x - x0) - 2 * std::abs(y - cy));
+    return std::clamp(inside + 0.5, 0.0, 1.0);
+}
+
+double box(double x, double y, double left, double top, double right, double bottom) {
+    return std::clamp(std::min({x - left, right - x, y - top, bottom - y}) + 0.5, 0.0, 1.0);
+}
+
+// The title menu (start and quit, 200 x 48 each), the system buttons (skip, voice, log and
+// save, 70 x 26 each) and the right-click screen's panel.
+bool paintInterface(const std::filesystem::path& out) {
+    bool ok =
+        paintControls(out / "MENU.PNG", out / "MENU_M.PNG", 200, 48,
+                      {[](double x, double y) { return playTriangle(x, y, 88, 24, 24); },
+                       [](double x, double y) {
+                           double d = std::max(std::abs(std::abs(x - 100) - std::abs(y - 24)), 0.0);
+                           return std::abs(x - 100) < 10 && std::abs(y - 24) < 10 ? 1.5 - d : 0.0;
+                       }});
+    ok &= paintControls(
+        out / "BUTTONS.PNG", out / "BUTTONS_M.PNG", 70, 26,
+        {[](double x, double y) {
+             return std::max(playTriangle(x, y, 24, 13, 12), playTriangle(x, y, 35, 13, 12));
+         },
+         [](double x, double y) {
+             // A speaker: its body, its cone and one sound wave.
+             double cone = x >= 28 && x <= 34 && std::abs(y - 13) < 3 + (x - 28) * 0.8 ? 1.0 : 0.0;
+             double wave = std::abs(std::hypot(x - 33, y - 13) - 8) < 1.2 && x > 36 ? 1.0 : 0.0;
+             return std::max({box(x, y, 24, 10, 28, 16), cone, wave});
+         },
+         [](double x, double y) {
+             double line = std::fmod(y - 7, 5.0) < 1.6 && y > 6 && y < 21 ? 1.0 : 0.0;
+             return x > 24 && x < 46 ? line : 0.0;
+         },
+         [](double x, double y) {
+             return std::max(box(x, y, 26, 6, 44, 20) - box(x, y, 29, 12, 41, 18),
+                             box(x, y, 29, 7, 39, 10));
+         }});
+    // The right-click screen: a dusky panel with a lighter card where its menu is written.
+    ok &= paint(out / "RCPANEL.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
+        double t = y / 480.0;
+        r = 36 + 30 * t, g = 24 + 20 * t, b = 60 + 40 * t;
+        double d = roundedBox(x, y, 160, 140, 320, 200, 14);
+        if (d < 0)
+            r = 62, g = 54, b = 110;
+        if (std::abs(d) < 1.5)
+            r = 220, g = 200, b = 250;
+    });
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -197,6 +287,7 @@ int main(int argc, char** argv) {
     ok &= paintCharacter(out);
     ok &= paintWindows(out);
     ok &= paintClickMark(out);
+    ok &= paintInterface(out);
     if (!ok) {
         std::cerr << "make_pictures: cannot write the pictures into " << out << '\n';
         return 1;

@@ -1,5 +1,6 @@
 // Makes the demo game's sounds at build time, so the repository carries no binary files:
 // BGM.OGG, sixteen bars of music that loop without a seam; SE_CLICK.WAV, a short click;
+// SE_HOVER.WAV, the tick of the pointer entering a button;
 // VOICE1.WAV, a voice singing the five vowels at 22050 Hz, so the mixer has a rate to convert;
 // VOICE2.WAV, the character's spoken line in the text scene, a little under three seconds.
 // Everything is computed from fixed numbers: the same build gives the same bytes.
@@ -181,6 +182,18 @@ std::vector<double> click(int rate) {
                0.4 * envelope(t, 0.08, 0.0004, 0.004) * std::sin(kTwoPi * 3300 * t);
     }
     normalise(s, 0.6);
+    return s;
+}
+
+// The hover tick: a soft high blip, over within 20 ms, so a click that follows at once is
+// heard on its own.
+std::vector<double> hoverTick(int rate) {
+    std::vector<double> s(static_cast<std::size_t>(rate * 0.02));
+    for (std::size_t k = 0; k < s.size(); ++k) {
+        double t = static_cast<double>(k) / rate;
+        s[k] = envelope(t, 0.02, 0.0005, 0.004) * std::sin(kTwoPi * 2400 * t);
+    }
+    normalise(s, 0.3);
     return s;
 }
 
@@ -433,6 +446,7 @@ int main(int argc, char** argv) {
     }
     bool ok = writeOgg(out / "BGM.OGG", music, Music::kRate);
     ok &= writeWav(out / "SE_CLICK.WAV", click(44100), 44100);
+    ok &= writeWav(out / "SE_HOVER.WAV", hoverTick(44100), 44100);
     ok &= writeWav(out / "VOICE1.WAV", voice(22050), 22050);
     ok &= writeWav(out / "VOICE2.WAV", minaVoice(22050), 22050);
     if (!ok) {

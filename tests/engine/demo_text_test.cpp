@@ -43,15 +43,17 @@ int brightPixels(const Surface& screen, int x, int y, int width, int height) {
 
 TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
     test::TempDir work;
-    // Clicks every 0.6 s carry the demo through its picture scenes and the whole first run of
-    // the text scene, with one click to spare. Ctrl is held from the start of the text scene:
-    // it cannot skip lines not yet read, so the first run still needs its clicks, but the second
-    // run has only read lines and skips them all in a moment, up to the goodbye, which is new.
-    // Had the skip failed, the clicks would have run out long before the goodbye.
-    std::string input = "12000 press LCtrl\n";
-    for (int ms = 1000; ms <= 25600; ms += 600)
-        input += std::to_string(ms) + " click 320 240\n";
-    input += "30000 click 320 240\n"; // the goodbye's click ends the demo
+    // The first click picks "start" on the title menu; clicks every 0.6 s then carry the demo
+    // through its picture scenes and the whole first run of the text scene, each on the first
+    // line of Mina's question's menu, with one click to spare. Ctrl is held from the start of
+    // the text scene: it cannot skip lines not yet read, so the first run still needs its
+    // clicks, but the second run has only read lines and skips them all in a moment, up to the
+    // question (a menu waits for its click) and after it up to the goodbye, which is new. Had
+    // the skip failed, the clicks would have run out long before the goodbye.
+    std::string input = "12000 press LCtrl\n1000 click 320 240\n";
+    for (int ms = 1600; ms <= 26200; ms += 600)
+        input += std::to_string(ms) + " click 320 390\n";
+    input += "30000 click 320 390\n"; // the goodbye's click ends the demo
     fs::path script = work.write("input.txt", input);
     fs::path dump = work.path() / "state.json";
     fs::path shot = work.path() / "end.png";
@@ -77,15 +79,17 @@ TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
         EXPECT_NE(state.find(expected), std::string::npos) << expected << "\n" << state;
     // Sound was heard for the whole run, about 30 s of 44100 Hz 16-bit stereo.
     EXPECT_GT(fs::file_size(sound), 44u + 29u * 44100u * 4u);
-    // Every line of the scene read, the goodbye included: common flags 0 to 15.
-    EXPECT_NE(state.find("\"commonFlags\": [1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1]"),
+    // Every line of the scene read, the goodbye included: common flags 0 to 16; the answer to
+    // the other choice (flag 17) was never shown.
+    EXPECT_NE(state.find("\"commonFlags\": [1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0]"),
               std::string::npos)
         << state;
-    // Ten pages went by in the first run and eight in the second, which leaves out the voice
-    // replay and the peek; the pages on screen at each run's end are not logged.
+    // Eleven pages went by in the first run and nine in the second, which leaves out the voice
+    // replay and the peek; the question's page is logged with its choices when one is picked,
+    // and the pages on screen at each run's end are not logged.
     std::size_t log = state.find("\"messageLogPages\"");
     ASSERT_NE(log, std::string::npos);
-    EXPECT_EQ(count(state.substr(log, state.find("\"stack\"") - log), "{\"window\": "), 18u);
+    EXPECT_EQ(count(state.substr(log, state.find("\"stack\"") - log), "{\"window\": "), 20u);
     EXPECT_NE(state.find("おしまいです。"), std::string::npos);
 
     Surface screen;
