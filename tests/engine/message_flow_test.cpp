@@ -2,6 +2,7 @@
 // no-wait, voices, page ends and the log; the redraw of a page and the peek.
 
 #include "audio/sound_buffer.hpp"
+#include "support/block_glyphs.hpp"
 #include "support/sound_files.hpp"
 #include "support/test_game.hpp"
 #include "text/message_log.hpp"
@@ -15,25 +16,9 @@
 namespace vura {
 namespace {
 
+using test::BlockGlyphs;
 using test::GameRun;
 using test::TestGame;
-
-// Every character is a solid block half a cell wide, so a drawn character is easy to find.
-class BlockGlyphs : public GlyphSource {
-public:
-    bool rasterize(const FontDescription& font, int format, std::uint16_t,
-                   GlyphBitmap& out) override {
-        int size = font.height / 2;
-        out.format = format;
-        out.blackBoxWidth = out.blackBoxHeight = size;
-        out.originX = 1;
-        out.originY = size;
-        out.advanceX = size;
-        out.pitch = glyphRowPitch(format, size);
-        out.bits.assign(static_cast<std::size_t>(out.pitch * size), format == 1 ? 0xFF : 64);
-        return true;
-    }
-};
 
 constexpr int kReadFlag = 5;
 // Three characters a line (24-pixel cells, shadow off), two lines a page.
