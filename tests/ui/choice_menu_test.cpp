@@ -16,10 +16,7 @@ namespace vura {
 namespace {
 
 std::string kana(int count) {
-    std::string s;
-    for (int i = 0; i < count; ++i)
-        s += sjis("あ");
-    return s;
+    return count > 0 ? sjis("あ") + kana(count - 1) : "";
 }
 
 TEST(ChoiceMenu, LinesAreIndentedOneCellStackedAndAsTallAsTheirWrappedText) {
@@ -60,32 +57,21 @@ TEST(ChoiceMenu, LinesAreIndentedOneCellStackedAndAsTallAsTheirWrappedText) {
 TEST(ChoiceMenu, AHighlightedLineIsCopiedThreePixelsDownWithItsBlueRaised) {
     test::ManualClock clock;
     MessageWindow w(clock); // no target: the text draws nothing
-    Surface picture;
-    ASSERT_TRUE(picture.create(40, 20, 24));
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 40; ++x)
-            for (int i = 0; i < 3; ++i)
-                picture.row(y)[x * 3 + i] = x < 20 ? 255 : 0;
-    struct Case {
-        bool highlighted;
-        std::uint8_t white[3], black[3]; // blue, green, red
-    };
-    const Case cases[] = {{true, {255, 255, 255}, {128, 0, 0}},
-                          {false, {255, 255, 255}, {0, 0, 0}}};
-    for (const Case& c : cases) {
-        Surface screen;
-        ASSERT_TRUE(screen.create(40, 20, 24));
+    Surface picture, screen;
+    ASSERT_TRUE(picture.create(2, 20, 24) && screen.create(2, 20, 24));
+    for (int y = 0; y < 20; ++y) // a white pixel, then a black one
+        std::fill_n(picture.row(y), 3, 255), std::fill_n(picture.row(y) + 3, 3, 0);
+    for (bool highlighted : {true, false}) {
         for (int y = 0; y < 20; ++y)
-            std::fill_n(screen.row(y), 120, 7);
-        drawChoiceLine(screen, picture, w, {0, 0, 40, 10, ""}, c.highlighted);
-        for (int y : {2, 3, 13, 14}) {
-            const bool inside = y >= 3 && y <= 12;
-            for (int x : {0, 19, 20, 39})
-                for (int i = 0; i < 3; ++i) {
-                    const std::uint8_t want = !inside ? 7 : x < 20 ? c.white[i] : c.black[i];
-                    EXPECT_EQ(screen.row(y)[x * 3 + i], want)
-                        << c.highlighted << " " << x << "," << y << " byte " << i;
-                }
+            std::fill_n(screen.row(y), 6, 7);
+        drawChoiceLine(screen, picture, w, {0, 0, 2, 10, ""}, highlighted);
+        for (int y = 0; y < 20; ++y) {
+            // Blue, green, red of each pixel.
+            std::vector<int> want = {7, 7, 7, 7, 7, 7};
+            if (y >= 3 && y < 13)
+                want = {255, 255, 255, highlighted ? 128 : 0, 0, 0};
+            EXPECT_EQ(std::vector<int>(screen.row(y), screen.row(y) + 6), want)
+                << highlighted << " row " << y;
         }
     }
 }
