@@ -310,5 +310,23 @@ TEST_F(Interaction, WrongArgumentCountsEndTheGame) {
     }
 }
 
+// Count 13 is one hotspot and one value too many: the stray value is taken and left unused, so
+// the stack ends as it began. The looks are found through their layer at every draw: once the
+// layers are made anew, the next rebuild draws nothing there (and reads no freed picture).
+TEST_F(Interaction, AnIncompleteHotspotIsDroppedAndLooksFollowTheirLayer) {
+    auto run = play("call 68(1, -1, \"\", -1, \"\", 100, 100, 0, 0, 20, 20, true, 7, 13)\n" +
+                        std::string(kShow) + "PushRef 1 0\nPushConst 0 1\nAssign\nPop\n" +
+                        "call SetLayerCount(2)\ncall LoadLayer(0, \"bg\")\n"
+                        "call SetLayerSourceRect(0, 0, 0, -1, -1)\ncall SetLayerVisible(0, 1)\n" +
+                        kShow,
+                    "");
+    run->runFor(200);
+    EXPECT_EQ(run->engine->ui.mainMap.items.size(), 1u);
+    EXPECT_EQ(run->vm().top, -1);
+    EXPECT_EQ(gi(*run, 1), 1);
+    EXPECT_EQ(blue(*run, 105, 105), kBackground);
+    EXPECT_EQ(run->boxes(), "");
+}
+
 } // namespace
 } // namespace vura
