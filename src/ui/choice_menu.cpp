@@ -3,6 +3,7 @@
 #include "base/sjis.hpp"
 #include "graphics/surface.hpp"
 #include "text/message_window.hpp"
+#include "ui/clickable_map.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -24,8 +25,7 @@ constexpr int kLineSteps = 4096;
 int ChoiceMenu::hitTest(int x, int y) const {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const ChoiceLine& l = lines[i];
-        if (std::int64_t{l.x} <= x && x <= std::int64_t{l.x} + l.width && std::int64_t{l.y} <= y &&
-            y <= std::int64_t{l.y} + l.height)
+        if (containsInclusive(l.x, l.y, l.width, l.height, x, y))
             return static_cast<int>(i);
     }
     return -1;
