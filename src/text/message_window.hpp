@@ -83,16 +83,19 @@ struct TextArea {
     int top = 0;
     int width = 0;
     int height = 0;
+    bool operator==(const TextArea&) const = default;
 };
 
 struct Pen {
     int x = 0; // top-left of the next character cell
     int y = 0;
+    bool operator==(const Pen&) const = default;
 };
 
 struct ShadowOffset {
     int dx = 1;
     int dy = 1;
+    bool operator==(const ShadowOffset&) const = default;
 };
 
 struct Rgb {
