@@ -36,11 +36,11 @@ std::int64_t masterLevel(Engine& engine, const SoundChannel& channel) {
 }
 
 // The start-up failures of the sound device, which end the game: no owner, caption "error".
-int deviceFailure(Engine& engine, const char* messageUtf8) {
+bool deviceFailure(Engine& engine, const char* messageUtf8) {
     engine.platform.messageBox(BoxOwner::NoWindow, sjis(messageUtf8), "error",
                                MessageBoxButtons::Ok);
     RequestQuit(engine);
-    return 0;
+    return false;
 }
 
 void showError(Engine& engine, const char* messageUtf8) {
@@ -96,6 +96,30 @@ bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis) 
         return false;
     record->name = nameSjis;
     ApplyChannelVolume(engine, channel, false);
+    return true;
+}
+
+bool RebuildSoundDevice(Engine& engine) {
+    CloseVideoDevice(engine);
+    // Only one sound output is open at a time: a device that is still here (no video was
+    // played since it was made) is stopped and closed before the new one opens.
+    SoundState& sound = engine.sound;
+    sound.closeDevice();
+    sound.manager = std::make_unique<SoundManager>(engine.platform);
+    if (!sound.manager->create())
+        return deviceFailure(engine, "DirectSoundマネージャ生成に失敗");
+    if (!sound.manager->createPrimary(kAudioOutputRate))
+        return deviceFailure(engine, "PrimaryDirectSoundBuffer生成に失敗");
+    int count = static_cast<int>(sound.channels.size());
+    if (count > 0)
+        sound.manager->createChannels(count);
+    sound.attachBuffers();
+    // Every channel that had a sound gets it back, silent until a command plays it.
+    for (int channel = 0; channel < count; ++channel) {
+        const std::string& name = sound.channels[static_cast<std::size_t>(channel)].name;
+        if (!name.empty() && !LoadSound(engine, name, channel))
+            showError(engine, "Soundファイルロードに失敗 in LoadDataSet()");
+    }
     return true;
 }
 
@@ -207,26 +231,8 @@ int SetChannelVolumePercent(Engine& engine) {
 }
 
 int InitDirectSound(Engine& engine) {
-    CloseVideoDevice(engine);
-    // Only one sound output is open at a time: a device that is still here (no video was
-    // played since it was made) is stopped and closed before the new one opens.
-    SoundState& sound = engine.sound;
-    sound.closeDevice();
-    sound.manager = std::make_unique<SoundManager>(engine.platform);
-    if (!sound.manager->create())
-        return deviceFailure(engine, "DirectSoundマネージャ生成に失敗");
-    if (!sound.manager->createPrimary(kAudioOutputRate))
-        return deviceFailure(engine, "PrimaryDirectSoundBuffer生成に失敗");
-    int count = static_cast<int>(sound.channels.size());
-    if (count > 0)
-        sound.manager->createChannels(count);
-    sound.attachBuffers();
-    // Every channel that had a sound gets it back, silent until a command plays it.
-    for (int channel = 0; channel < count; ++channel) {
-        const std::string& name = sound.channels[static_cast<std::size_t>(channel)].name;
-        if (!name.empty() && !LoadSound(engine, name, channel))
-            showError(engine, "Soundファイルロードに失敗 in LoadDataSet()");
-    }
+    if (!RebuildSoundDevice(engine))
+        return 0;
     return completeCommand(engine);
 }
 

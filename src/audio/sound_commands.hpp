@@ -28,6 +28,11 @@ bool PlayChannelOnce(Engine& engine, int channel);
 // be loaded or the channel does not exist.
 bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis);
 
+// Makes the sound device again (after a video): the video closed, a new sound manager, every
+// channel's buffer, and every channel's sound loaded again, silent until played. False, with the
+// message shown and the game ending, when the device cannot be made.
+bool RebuildSoundDevice(Engine& engine);
+
 namespace commands {
 
 int InitSoundChannels(Engine& engine);        // 45

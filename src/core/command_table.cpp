@@ -7,6 +7,7 @@
 #include "core/flow_commands.hpp"
 #include "graphics/graphic_effect.hpp"
 #include "graphics/layer_commands.hpp"
+#include "save/save_commands.hpp"
 #include "text/text_commands.hpp"
 #include "ui/button_commands.hpp"
 #include "ui/choice_commands.hpp"
@@ -231,12 +232,12 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(88, SetWheelButton),
     VURA_COMMAND(89, SetAnimationEnabled),
     VURA_COMMAND(90, SetAnimation),
-    VURA_NOT_BUILT(91),
-    VURA_NOT_BUILT(92),
-    VURA_NOT_BUILT(93),
-    VURA_NOT_BUILT(94),
-    VURA_NOT_BUILT(95),
-    VURA_NOT_BUILT(96),
+    VURA_COMMAND(91, SetTitleData),
+    VURA_COMMAND(92, TitleBack),
+    VURA_COMMAND(93, SetSaveTitle),
+    VURA_COMMAND(94, SetThumbnailSize),
+    VURA_COMMAND(95, Save),
+    VURA_COMMAND(96, Load),
     VURA_NOT_BUILT(97),
     VURA_NOT_BUILT(98),
     VURA_NOT_BUILT(99),
@@ -257,7 +258,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(114, ResetGameVariables),
     VURA_COMMAND(115, SubString),
     VURA_COMMAND(116, ConcatStrings),
-    VURA_NOT_BUILT(117),
+    VURA_COMMAND(117, SaveNow),
     VURA_COMMAND(118, GetDateTime),
 }};
 // clang-format on

@@ -4,6 +4,7 @@
 #include "base/sjis.hpp"
 #include "graphics/screen.hpp"
 #include "resources/resource_lookup.hpp"
+#include "save/save_files.hpp"
 #include "text/font_system.hpp"
 #include "text/text_commands.hpp"
 
@@ -166,8 +167,8 @@ bool StartScript(Engine& engine) {
     if (!LoadSQX(engine, "INIT"))
         return startupFailure(engine, "INIT.SQXの読み込みに失敗");
     vm.scriptName = "INIT";
-    vm.saveDirectory = (engine.app.systemInfo->programDirectory / "sav" / "").string();
-    // The common data file joins here with saves.
+    ChooseSaveDirectory(engine, engine.config.saveDirectory);
+    LoadCommonData(engine); // a missing file leaves every common variable at 0
     return true;
 }
 
@@ -197,7 +198,8 @@ void ShutdownEngine(Engine& engine) {
     display.previousSurface.reset();
     display.backdropSurface.reset();
     display.thumbnailSurface.reset();
-    engine.script.vm.reset(); // writes the common data first, once saves exist
+    SaveCommonData(engine);
+    engine.script.vm.reset();
     display.currentLayerSet = nullptr;
     display.rightClickLayerSet.reset();
     display.mainLayerSet.reset();

@@ -12,6 +12,7 @@
 #include "core/script_state.hpp"
 #include "graphics/display_state.hpp"
 #include "platform/platform.hpp"
+#include "save/save_state.hpp"
 #include "text/text_state.hpp"
 #include "ui/ui_state.hpp"
 
@@ -35,6 +36,8 @@ struct EngineConfig {
     std::function<bool()> processorCheck = processorHasVectorUnit;
     // A font file every message window draws with, in place of the fonts matched by name.
     std::filesystem::path fontFile;
+    // Where slots and the common data file go, in place of the game's sav/.
+    std::filesystem::path saveDirectory;
 };
 
 class Engine {
@@ -56,6 +59,7 @@ public:
     TextState text;
     SoundState sound;
     UiState ui;
+    SaveState save;
 
     // The handlers the dispatcher calls; tests put in tables of their own.
     std::span<const CommandEntry> commands;

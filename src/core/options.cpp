@@ -118,6 +118,12 @@ private:
             o_.fontFile = std::filesystem::path(std::string(v));
             return true;
         }
+        if (name == "--save-dir") {
+            if (!value(v) || v.empty())
+                return fail("--save-dir needs a directory");
+            o_.saveDirectory = std::filesystem::path(std::string(v));
+            return true;
+        }
         if (name == "--name") {
             if (!value(v) || v.empty() || v.find('/') != std::string_view::npos)
                 return fail("--name needs the base name of the game's pack (no directory)");
@@ -197,6 +203,8 @@ std::string engineHelpText() {
            "                     and the script variables to FILE as JSON\n"
            "  --font FILE        draw every message window's text with this font file\n"
            "                     (TrueType or OpenType) instead of the fonts matched by name\n"
+           "  --save-dir DIR     keep the save slots and the common data in DIR (default: the\n"
+           "                     game's sav/, or ~/.local/share/vura/... when it is read-only)\n"
            "  --scale N          open the window at N times 640 x 480 (1 to 8)\n"
            "  --fullscreen       start in full screen\n"
            "  --help             show this help and exit\n"

@@ -21,8 +21,9 @@ struct Options {
     bool fullScreen = false;
     std::optional<std::filesystem::path> dumpStateFile;
     std::optional<std::filesystem::path> screenshotFile;
-    std::string packName;           // --name: the base name of the game's default pack
-    std::filesystem::path fontFile; // --font: the one font every message window draws with
+    std::string packName;                // --name: the base name of the game's default pack
+    std::filesystem::path fontFile;      // --font: the one font every message window draws with
+    std::filesystem::path saveDirectory; // --save-dir: where slots and common data are kept
     std::optional<std::filesystem::path> gameDirectory;
     bool help = false;
     bool version = false;

@@ -106,6 +106,7 @@ int runEngine(Platform& platform, const Options& options,
     config.gameDirectory = gameDirectory;
     config.baseName = options.packName;
     config.fontFile = options.fontFile;
+    config.saveDirectory = options.saveDirectory;
     config.trace = options.trace ? &err : nullptr;
     Engine engine(platform, std::move(config));
     if (!InitEngine(engine)) {

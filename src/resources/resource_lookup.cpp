@@ -125,18 +125,26 @@ PackStream::~PackStream() {
         pack_.CloseStream();
 }
 
-bool LoadSQX(Engine& engine, std::string_view nameSjis) {
-    ScriptVm& vm = *engine.script.vm;
+std::optional<ScriptImage> ReadScript(Engine& engine, std::string_view nameSjis,
+                                      std::string* directory) {
     std::optional<FoundResource> found =
         FindResource(engine, ResourceKind::Script, nameSjis, DefaultPack(engine));
-    vm.scriptName = std::string(nameSjis);
     if (!found)
-        return false;
-    vm.scriptDirectory = found->directory.string();
+        return std::nullopt;
+    if (directory)
+        *directory = found->directory.string();
     std::optional<std::vector<std::uint8_t>> bytes = readFound(*found);
     if (!bytes)
-        return false;
-    std::optional<ScriptImage> image = parseScriptImage(*bytes);
+        return std::nullopt;
+    return parseScriptImage(*bytes);
+}
+
+bool LoadSQX(Engine& engine, std::string_view nameSjis) {
+    ScriptVm& vm = *engine.script.vm;
+    std::string directory = vm.scriptDirectory;
+    std::optional<ScriptImage> image = ReadScript(engine, nameSjis, &directory);
+    vm.scriptName = std::string(nameSjis);
+    vm.scriptDirectory = directory;
     if (!image)
         return false;
     vm.InstallScript(std::move(*image));

@@ -4,6 +4,8 @@
 // kind's pack, whose answer is final, then in the kind's subdirectory. What is found, a loose
 // file or a pack entry, goes to the kind's reader.
 
+#include "core/script_file.hpp"
+
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -49,6 +51,12 @@ private:
     bool opened_ = false; // only the guard that opened the stream closes it
     bool ok_ = false;
 };
+
+// Finds name + ".SQX" and reads it whole, without installing it; the directory it was found in
+// goes to `directory`. Nothing when it cannot be found, read or parsed (the lookup's own
+// not-found message shown).
+std::optional<ScriptImage> ReadScript(Engine& engine, std::string_view nameSjis,
+                                      std::string* directory = nullptr);
 
 // Finds name + ".SQX", reads it whole and installs it with pc 0. The script name becomes
 // `nameSjis` whatever the outcome. A file that is empty, unreadable or shorter than its header

@@ -56,6 +56,9 @@ struct TextState {
     std::int32_t skipAllVariable = 0;
     std::int32_t effectVariable = 0;
     std::int32_t windowModeVariable = 0;
+    // The message history viewer's layout and voice icon (commands 80 and 81), kept with the log
+    // and in saves.
+    std::array<std::int32_t, 7> historySettings{};
 
     // The window with this number, or null when there is none.
     MessageWindow* window(int number) const;

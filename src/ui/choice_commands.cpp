@@ -21,8 +21,8 @@ namespace vura {
 namespace {
 
 enum ChoicePhase { kChoiceShow = 0, kChoosing = 1, kChoiceEnd = 2 };
-// The game int the pick goes to, and the line picked.
-enum ChoiceScratch { kResultVariable = 0, kChosen = 1 };
+// The game int the pick goes to, the line picked, and the menu's window (where a load finds it).
+enum ChoiceScratch { kResultVariable = 0, kChosen = 1, kWindow = 2 };
 
 constexpr std::size_t kChoiceTextArg = 1024;
 
@@ -67,6 +67,7 @@ int show(Engine& engine) {
         drawChoiceText(*window, line);
     presentScreenRect(engine, window->screenRect);
     engine.script.commandScratch[kResultVariable] = *result;
+    engine.script.commandScratch[kWindow] = *number;
     engine.script.commandPhase = kChoosing;
     return 0;
 }

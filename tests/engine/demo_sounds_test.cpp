@@ -173,9 +173,11 @@ TEST(DemoRun, MusicLoopsExactlyAndTheTitleClickSoundsTheEffect) {
     }
     fs::path recorded = work / "demo.wav";
     fs::remove(recorded);
+    fs::remove_all(work / "sav"); // no settings or read lines from an earlier run
     std::string command = std::string("'") + VURA_BINARY + "' --headless --input '" +
                           (work / "clicks.txt").string() + "' --quit-after 20000 --audio-out '" +
-                          recorded.string() + "' '" + DEMO_DIR + "'";
+                          recorded.string() + "' --save-dir '" + (work / "sav").string() + "' '" +
+                          DEMO_DIR + "'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     Pcm rec = readWav(recorded);
     ASSERT_EQ(rec.channels, 2);

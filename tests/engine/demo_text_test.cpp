@@ -61,7 +61,8 @@ TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
     test::ProcessResult r = test::runProcess(
         VURA_BINARY,
         {"--headless", "--input", script.string(), "--quit-after", "60000", "--dump-state",
-         dump.string(), "--screenshot", shot.string(), "--audio-out", sound.string(), DEMO_DIR},
+         dump.string(), "--screenshot", shot.string(), "--audio-out", sound.string(), "--save-dir",
+         (work.path() / "sav").string(), DEMO_DIR},
         {{"XDG_RUNTIME_DIR", work.path().string()}});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("messagebox:"), std::string::npos) << r.err;
