@@ -137,9 +137,10 @@ std::string checkCounted(const CommandSignature& command, const std::vector<ArgS
                " plus whole groups of " + std::to_string(shape.group) + " (" +
                describe(args, false) + ")";
     }
-    if (given - 1 != *count)
-        return name + "'s count says " + plural(*count) + " come before it, but the call has " +
-               std::to_string(given - 1);
+    const std::int64_t before = std::int64_t{*count} + command.countLeavesOut;
+    if (given - 1 != before)
+        return name + "'s count says " + plural(static_cast<int>(before)) +
+               " come before it, but the call has " + std::to_string(given - 1);
     return {};
 }
 
@@ -191,11 +192,12 @@ std::optional<int> expectedArgumentCount(const CommandSignature& command,
         if (count == 1 && !command.shortForm.empty())
             return static_cast<int>(parseArguments(command.shortForm).size());
         const CountedShape shape = countedShape(args);
-        const std::int64_t repeated = count - shape.before - shape.after;
-        if (count < command.minimumCount || count >= INT32_MAX || repeated < 0 ||
+        const std::int64_t before = count + command.countLeavesOut;
+        const std::int64_t repeated = before - shape.before - shape.after;
+        if (count < command.minimumCount || count >= INT32_MAX - 1 || repeated < 0 ||
             (shape.group > 0 ? repeated % shape.group != 0 : repeated != 0))
             return std::nullopt;
-        return static_cast<int>(count + 1);
+        return static_cast<int>(before + 1);
     }
     if (isVoiced(args)) {
         if (!markerValue)

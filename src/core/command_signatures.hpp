@@ -11,7 +11,8 @@
 //   stringN    a string argument resolved with a buffer of N bytes, its terminating zero included
 //   ref        a reference to the game int that receives the command's answer
 //   raw        any value, used by its type (a string variable both read and written)
-//   count      the number of arguments pushed before it; the script pushes it last
+//   count      the number of arguments pushed before it (less the row's countLeavesOut); the
+//              script pushes it last
 // Words between "{" and "}" are a group the script repeats as often as it likes (counted
 // commands). A name ending in "?" is pushed only when the voice marker (the argument named
 // "marker") is 3.
@@ -49,6 +50,9 @@ struct CommandSignature {
     int minimumCount = 0;
     // Counted commands: the arguments of the short form, used when the count is 1.
     std::string_view shortForm = {};
+    // Counted commands: how many of the arguments before the count it leaves out (the games
+    // count 97's arguments without one of its own).
+    int countLeavesOut = 0;
 };
 
 inline constexpr int kCommandCount = 119;
@@ -230,7 +234,7 @@ inline constexpr std::array<CommandSignature, kCommandCount> kCommandSignatures 
      "clickChannel:int clickSound:string64 layer:int textMode:int thumbnailMode:int "
      "thumbnailX:int thumbnailY:int {saveSlot:flag x:int y:int srcX:int srcY:int width:int "
      "height:int saveNumber:int selectable:flag} count:count",
-     ResultKind::Int, 19},
+     ResultKind::Int, 19, {}, 1},
     {98, "ClearSaveLoadMap", ""},
     {99, "SaveLoadMapWait", "resultVariable mayCancel"},
     {100, "ResetSaveLoadClickableMapsChoise",

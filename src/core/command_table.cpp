@@ -12,6 +12,7 @@
 #include "ui/button_commands.hpp"
 #include "ui/choice_commands.hpp"
 #include "ui/map_commands.hpp"
+#include "ui/save_load_commands.hpp"
 
 #include <string>
 
@@ -238,10 +239,10 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(94, SetThumbnailSize),
     VURA_COMMAND(95, Save),
     VURA_COMMAND(96, Load),
-    VURA_NOT_BUILT(97),
-    VURA_NOT_BUILT(98),
-    VURA_NOT_BUILT(99),
-    VURA_NOT_BUILT(100),
+    VURA_COMMAND(97, ReadyToSaveLoadClickableMap),
+    VURA_COMMAND(98, ClearSaveLoadMap),
+    VURA_COMMAND(99, SaveLoadMapWait),
+    VURA_COMMAND(100, ResetSaveLoadClickableMapsChoise),
     VURA_NOT_BUILT(101),
     VURA_COMMAND(102, InitDirectSound),
     VURA_NOT_BUILT(103),

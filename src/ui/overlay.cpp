@@ -73,9 +73,6 @@ void DrawClickableMapItems(Engine& engine) {
     map.hovered = -1;
 }
 
-// The save/load screen arrives with saves.
-void DrawSaveLoadScreen(Engine& /*engine*/) {}
-
 void DrawWindowsOnTop(Engine& engine) {
     if (DrawActiveChoiceMenu(engine))
         return;
