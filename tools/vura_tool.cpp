@@ -3,8 +3,10 @@
 #include "core/command_signatures.hpp"
 #include "core/script_file.hpp"
 #include "pack_tool.hpp"
+#include "save_info.hpp"
 #include "script_asm.hpp"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
@@ -33,6 +35,8 @@ constexpr std::string_view kHelp =
     "  list BASE                   list an archive's entries and the keys found\n"
     "  unpack BASE -d DIR          write every entry of an archive back as a file\n"
     "  commands                    list the script commands with their arguments and results\n"
+    "  save-info FILE [--json] [--layout NECEMEM.SQI]\n"
+    "                              show what a save slot or the common data file holds\n"
     "\n"
     "Options:\n"
     "  --help       show this help (or a command's: vura-tool asm --help) and exit\n"
@@ -105,6 +109,16 @@ constexpr std::string_view kUnpackHelp =
     "\n"
     "Writes every entry of the archive BASE into DIR as a file with its type's extension;\n"
     "scripts and the layout are descrambled.\n";
+
+constexpr std::string_view kSaveInfoHelp =
+    "Usage: vura-tool save-info FILE [--json] [--layout NECEMEM.SQI]\n"
+    "\n"
+    "Shows what a save file holds. For a slot (SAVEnn.DAT): the thumbnail's and the state's\n"
+    "sizes, the title and date shown on the save screen, the script and position it resumes\n"
+    "at, the command it was waiting in, and how many records of each kind it keeps. For the\n"
+    "common data file (SAVE__.OVS): each common int and flag with its key; the counts come\n"
+    "from the memory layout, given with --layout or found as NECEMEM.SQI in the save\n"
+    "directory's parent (the game's folder). --json prints the same as one JSON object.\n";
 
 bool readFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
@@ -384,6 +398,72 @@ int runUnpack(const std::vector<std::string>& args) {
     return kOk;
 }
 
+std::span<const std::uint8_t> bytesOf(const std::string& s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+int runSaveInfo(const std::vector<std::string>& args) {
+    std::string file;
+    std::optional<std::string> layoutPath;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            std::cout << kSaveInfoHelp;
+            return kOk;
+        }
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--layout") {
+            if (i + 1 >= args.size())
+                return usage("save-info", "--layout needs the NECEMEM.SQI file");
+            layoutPath = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            return usage("save-info", "unknown option '" + args[i] + "'");
+        } else if (file.empty()) {
+            file = args[i];
+        } else {
+            return usage("save-info", "more than one file");
+        }
+    }
+    if (file.empty())
+        return usage("save-info", "a save file is needed");
+    std::string bytes, out;
+    if (!readFile(file, bytes)) {
+        std::cerr << "vura-tool save-info: cannot read '" << file << "'\n";
+        return kFailed;
+    }
+    std::filesystem::path path(file);
+    std::string name = path.filename().string();
+    for (char& c : name)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    bool ok = false;
+    if (name == "SAVE__.OVS") {
+        if (!layoutPath)
+            layoutPath =
+                (std::filesystem::absolute(path).parent_path().parent_path() / "NECEMEM.SQI")
+                    .string();
+        std::string layoutBytes;
+        std::optional<vura::LayoutImage> layout;
+        if (readFile(*layoutPath, layoutBytes))
+            layout = vura::parseLayoutImage(bytesOf(layoutBytes));
+        if (!layout) {
+            std::cerr << "vura-tool save-info: cannot read the memory layout '" << *layoutPath
+                      << "' (the common data's size depends on it; give it with --layout)\n";
+            return kFailed;
+        }
+        ok = vura::tools::describeCommonData(bytesOf(bytes), layout->commonInts,
+                                             layout->commonFlags, json, out);
+    } else {
+        ok = vura::tools::describeSlotFile(bytesOf(bytes), json, out);
+    }
+    if (!ok) {
+        std::cerr << "vura-tool save-info: '" << file << "' is " << out << '\n';
+        return kFailed;
+    }
+    std::cout << out;
+    return kOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -415,6 +495,8 @@ int main(int argc, char** argv) {
         return runUnpack(rest);
     if (command == "commands")
         return runCommands(rest);
+    if (command == "save-info")
+        return runSaveInfo(rest);
     std::cerr << "vura-tool: unknown command '" << command << "'\nTry 'vura-tool --help'.\n";
     return kUsage;
 }
