@@ -22,22 +22,65 @@
     call LoadLayer(5, "menu")
     call SetLayerMask(5, 5)
 
-    ; The sound: channels, the effect pack and the volumes; then the music, looping.
+    ; The sound: channels, the effect pack and the volumes.
     call CallSQX("SOUND")
+
+    ; The switches of whole pages at once and of skipping unread text are common ints of their
+    ; own, both left at 0. Without these calls both would read common int 0, the transitions'
+    ; switch. A save does not keep them, so they are set here, before a game can be loaded.
+    call SetNoWaitVariable(4)
+    call SetSkipAllVariable(5)
+
+    ; Saves carry a 160 x 120 picture of the screen, shown on the save/load screen.
+    call SetThumbnailSize(160, 120)
+
+    ; The title state: "back to title" on the right-click screen returns here, with the
+    ; channels stopped, so the music starts after this line.
+    call SetTitleData()
     call PlayDSB(0, "BGM", 1)
 
-    ; The title: a night sky fades in over 32 steps with its menu, a clickable map of two
-    ; hotspots (start, quit) whose looks lie in layer 5; the pointer entering one ticks on
-    ; channel 3, a click sounds on channel 1. The pick goes to game int 22.
+    ; The title: a night sky fades in over 32 steps with its menu, a clickable map of three
+    ; hotspots (start, continue, quit) whose looks lie in layer 5; the pointer entering one ticks
+    ; on channel 3, a click sounds on channel 1. Continue is greyed out until a game was saved:
+    ; common int 6 holds the slot saved last (0 for none), and game flag 0 carries that to the
+    ; map. The pick goes to game int 22.
+    PushRef 0 2
+    LoadVar 6 12
+    PushConst 0 0
+    Compare 4
+    Assign
+    Pop
     call LoadLayer(3, "title")
     call SetLayerSourceRect(3, 0, 0, -1, -1)
     call SetLayerVisible(3, 1)
-    call ReadyToClickableMap(5, 3, "SE_HOVER", 1, "SE_CLICK", 220, 216, 0, 0, 200, 48, true, 220, 280, 0, 48, 200, 48, true, 19)
+    call ReadyToClickableMap(5, 3, "SE_HOVER", 1, "SE_CLICK", 220, 200, 0, 0, 200, 48, true, 220, 256, 0, 96, 200, 48, gf[0], 220, 312, 0, 48, 200, 48, true, 26)
     call StartupGraphicEffect(0, 32, false, 3)
-    call SetWindowTitle("vura デモ: はじめる (上) ／ おわる (下)")
+    call SetWindowTitle("vura デモ: はじめる ／ つづきから ／ おわる")
+title:
     call ClickableMapWait(22, 0)
     LoadVar 22 0
+    PushConst 0 2
+    Compare 0
     JumpIfTrue 0 quit
+    LoadVar 22 0
+    JumpIfFalse 0 start
+
+    ; Continue: load the slot saved last (SLOTS loads slot game int 26 + 1 when game int 25
+    ; is 1). A load that works never comes back here; one that fails leaves the title waiting.
+    PushRef 25 0
+    PushConst 0 1
+    Assign
+    Pop
+    PushRef 26 0
+    LoadVar 6 12
+    PushConst 0 1
+    Sub
+    Assign
+    Pop
+    call CallSQX("SLOTS")
+    Jump 0 title
+
+start:
     call ClearClickableMap()
 
     ; The room grows from the centre through the rule picture.

@@ -1,10 +1,14 @@
 ; The right-click screen, called when the player lets go of the right button or Escape while a
 ; line waits: it runs on a layer set of its own, so the scene's layers stay as they are. Its
 ; picture fills the screen, and a menu in window 2 closes it; command 85 brings the scene back
-; exactly as it was, and the return resumes the line that was waiting.
+; exactly as it was, and the return resumes the line that was waiting. "Back to the title" goes
+; to the state INIT kept with SetTitleData instead.
 
     ; The windows kept on top belong to the scene; this screen shows its menu alone.
     call SetWindowsOnTop(0)
+    ; Save and load open their screen on the scene's layers, so they rest while this one is up.
+    call SetSystemButtonEnabled(3, 0)
+    call SetSystemButtonEnabled(4, 0)
     call SetLayerCount(1)
     call SetMaskCount(1)
     call LoadLayer(0, "rcpanel")
@@ -12,7 +16,14 @@
     call SetLayerVisible(0, 1)
     call StartupGraphicEffect(0, 12, false, 3)
     call SetWindowTitle("vura デモ: 右クリックメニュー")
-    call ChoiceMenuReady(2, gi[24], "ゲームに戻る", "音楽を止める", "音楽を流す", 5)
+    call ChoiceMenuReady(2, gi[24], "ゲームに戻る", "音楽を止める", "音楽を流す", "タイトルに戻る", 6)
+
+    LoadVar 24 0
+    PushConst 0 3
+    Compare 0
+    JumpIfFalse 0 notTitle
+    call TitleBack()
+notTitle:
 
     LoadVar 24 0
     PushConst 0 1
@@ -28,5 +39,7 @@ notStop:
 back:
     call SetWindowTitle("vura デモ: 文章")
     call SetWindowsOnTop(1)
+    call SetSystemButtonEnabled(3, 1)
+    call SetSystemButtonEnabled(4, 1)
     call CloseRClickScreen()
     Return

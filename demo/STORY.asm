@@ -4,25 +4,22 @@
 ;
 ; Layers: 0 the two window frames, 1 Mina, 2 the click-wait mark's frames (never shown itself;
 ; the choice cursor uses them too), 3 the room, 4 the system buttons' looks. Masks: 0 Mina's
-; silhouette, 2 the frames' glass, 3 the mark's diamonds, 4 the buttons' plates.
+; silhouette, 2 the frames' glass, 3 the mark's diamonds, 4 the buttons' plates. The save/load
+; screen (SAVESCREEN) borrows layer 5 for its panel.
 ; Window 0 is the narrator's box at the top left, window 1 Mina's along the bottom, window 2 the
-; right-click screen's menu (RCLICK). Each line's read flag is a common flag of its own. Game int
+; right-click screen's menu (RCLICK), window 3 writes the save/load screen's slots. Each line's read flag is a common flag of its own. Game int
 ; 21 counts the runs through the scene; game int 23 holds Mina's question's answer.
 ;
 ; A row of system buttons stands at the top right: skip (also Space), the voice again (also the
-; wheel turned forward), and the log and save, greyed out until they exist. The right button or
-; Escape opens the right-click screen.
+; wheel turned forward), the log (greyed out until it exists), save and load, which open the
+; save/load screen. The right button or Escape opens the right-click screen. Each save is named
+; after the part of the scene it was made in (SetSaveTitle).
 ;
 ; A line that starts a page begins with \p; one that goes on below the last begins with \n.
 ; The first line of each window in a run has neither: the windows are made anew for each run,
 ; and their first page is opened before the scene fades in.
 ; Before a voiced line the page ends with the line before it instead (see there).
 
-    ; The switches of whole pages at once and of skipping unread text are common ints of their
-    ; own, both left at 0. Without these calls both would read common int 0, the transitions'
-    ; switch, which INIT turned on.
-    call SetNoWaitVariable(4)
-    call SetSkipAllVariable(5)
     call SetWindowsOnTop(1)
 
     call LoadMask(2, "window_m")
@@ -35,20 +32,26 @@
     call LoadMask(4, "buttons_m")
     call LoadLayer(4, "buttons")
     call SetLayerMask(4, 4)
-    call InitSystemButtons(4)
+    call InitSystemButtons(5)
     call SetSystemButtonLayer(4)
-    call SetSystemButton(0, 330, 8, 0, 0, 70, 26, "SKIP")
-    call SetSystemButton(1, 404, 8, 0, 26, 70, 26, "VOICEBTN")
-    call SetSystemButton(2, 478, 8, 0, 52, 70, 26, "LOG")
-    call SetSystemButton(3, 552, 8, 0, 78, 70, 26, "SAVE")
+    call SetSystemButton(0, 256, 8, 0, 0, 70, 26, "SKIP")
+    call SetSystemButton(1, 330, 8, 0, 26, 70, 26, "VOICEBTN")
+    call SetSystemButton(2, 404, 8, 0, 52, 70, 26, "LOG")
+    call SetSystemButton(3, 478, 8, 0, 78, 70, 26, "SAVE")
+    call SetSystemButton(4, 552, 8, 0, 104, 70, 26, "LOAD")
     call SetSystemButtonSound(0, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonSound(1, 3, "SE_HOVER", 1, "SE_CLICK")
+    call SetSystemButtonSound(3, 3, "SE_HOVER", 1, "SE_CLICK")
+    call SetSystemButtonSound(4, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonShown(0, 1)
     call SetSystemButtonShown(1, 1)
     call SetSystemButtonShown(2, 1)
     call SetSystemButtonShown(3, 1)
+    call SetSystemButtonShown(4, 1)
     call SetSystemButtonEnabled(0, 1)
     call SetSystemButtonEnabled(1, 1)
+    call SetSystemButtonEnabled(3, 1)
+    call SetSystemButtonEnabled(4, 1)
     call SetSpaceButton(0)
     call SetWheelButton(1)
     call SetRightClickEnabled(1)
@@ -58,8 +61,9 @@
     call SetAnimationEnabled(1, 1)
 
 scene:
-    ; Three windows with every setting from scratch, so a second run starts on empty pages.
-    call SetMessageWindowCount(3)
+    ; Four windows with every setting from scratch, so a second run starts on empty pages.
+    call SetMessageWindowCount(4)
+    call SetSaveTitle("ミナの部屋")
 
     call SetMessageFont(0, "ＭＳ 明朝", 22, 400)
     call SetMessageTextColor(0, 240, 236, 222)
@@ -90,6 +94,16 @@ scene:
     call SetMessageShadowOffset(2, 2, 2)
     call SetMessageWindowRect(2, 160, 140, 320, 200, 196, 168, 260, 150)
     call SetMessageSpacing(2, 0, 10)
+
+    ; The save/load screen's slot texts: the rectangle's corner is where the text starts inside
+    ; each slot, right of its thumbnail.
+    call SetMessageFont(3, "ＭＳ ゴシック", 14, 400)
+    call SetMessageTextColor(3, 236, 240, 255)
+    call SetMessageShadowColor(3, 10, 12, 30)
+    call SetMessageShadowOffset(3, 1, 1)
+    call SetMessageShadow(3, 1)
+    call SetMessageWindowRect(3, 172, 14, 140, 120, 172, 14, 140, 120)
+    call SetMessageSpacing(3, 0, 8)
 
     ; A new window's pen stands at the screen's top-left, and setting the rectangle does not move
     ; it: an empty page, kept out of the log, brings it to the start of the text area.
@@ -156,6 +170,7 @@ firstRunDone:
     JumpIfTrue 0 stars
 
     ; Evening falls while Mina's line stays on the screen.
+    call SetSaveTitle("夕焼けの窓")
     call MessageFlowReady(1, "「あ、見て。外がもう暗くなってきた」\w", 0, 8)
     call SetLayerBlend(3, 0, -90)
     call SetLayerBlend(1, 0, -50)
@@ -164,6 +179,7 @@ firstRunDone:
 
 stars:
     ; Or night, deeper, with the stars out.
+    call SetSaveTitle("星空の窓")
     call MessageFlowReady(1, "「じゃあ夜まで待とう。ほら、もう星が出てる」\w", 0, 17)
     call SetLayerBlend(3, 0, -150)
     call SetLayerBlend(1, 0, -90)

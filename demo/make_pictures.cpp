@@ -1,7 +1,8 @@
 // Draws the demo game's pictures at build time, so the repository carries no binary files:
 // two backgrounds, a character with its mask, a rule picture for the rule crossfade, the frames
 // of the two message windows with their mask, the click-wait mark's frames with theirs, the
-// title menu's and the system buttons' looks with their masks, and the right-click screen.
+// title menu's and the system buttons' looks with their masks, the right-click screen and the
+// save/load screen.
 
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
@@ -232,16 +233,47 @@ double box(double x, double y, double left, double top, double right, double bot
     return std::clamp(std::min({x - left, right - x, y - top, bottom - y}) + 0.5, 0.0, 1.0);
 }
 
-// The title menu (start and quit, 200 x 48 each), the system buttons (skip, voice, log and
-// save, 70 x 26 each) and the right-click screen's panel.
+// The save/load screen's slots: two columns of three, 312 x 136 each, with the place of the
+// 160 x 120 thumbnail 6 pixels in and 8 down.
+constexpr int kSlotX[2] = {6, 322};
+constexpr int kSlotY[3] = {48, 190, 332};
+
+// The save/load screen: a deep blue panel, a band along the top where the back button sits,
+// and a card for each slot with a dark place where its thumbnail goes.
+void saveScreen(int x, int y, double& r, double& g, double& b) {
+    double t = y / 480.0;
+    r = 18 + 16 * t, g = 26 + 18 * t, b = 58 + 34 * t;
+    if (y < 42)
+        r = 30, g = 40, b = 86;
+    if (y == 42)
+        r = 150, g = 170, b = 230;
+    for (int column : kSlotX)
+        for (int row : kSlotY) {
+            double d = roundedBox(x, y, column, row, 312, 136, 8);
+            if (d < 0)
+                r = 40, g = 52, b = 104;
+            if (std::abs(d) < 1.2)
+                r = 170, g = 186, b = 240;
+            if (x >= column + 6 && x < column + 166 && y >= row + 8 && y < row + 128)
+                r = 14, g = 18, b = 38;
+        }
+}
+
+// The title menu (start, quit and continue, 200 x 48 each), the system buttons (skip, voice,
+// log, save and load, and the save/load screen's back button, 70 x 26 each), the right-click
+// screen's panel and the save/load screen's.
 bool paintInterface(const std::filesystem::path& out) {
-    bool ok =
-        paintControls(out / "MENU.PNG", out / "MENU_M.PNG", 200, 48,
-                      {[](double x, double y) { return playTriangle(x, y, 88, 24, 24); },
-                       [](double x, double y) {
-                           double d = std::max(std::abs(std::abs(x - 100) - std::abs(y - 24)), 0.0);
-                           return std::abs(x - 100) < 10 && std::abs(y - 24) < 10 ? 1.5 - d : 0.0;
-                       }});
+    bool ok = paintControls(
+        out / "MENU.PNG", out / "MENU_M.PNG", 200, 48,
+        {[](double x, double y) { return playTriangle(x, y, 88, 24, 24); },
+         [](double x, double y) {
+             double d = std::max(std::abs(std::abs(x - 100) - std::abs(y - 24)), 0.0);
+             return std::abs(x - 100) < 10 && std::abs(y - 24) < 10 ? 1.5 - d : 0.0;
+         },
+         // Continue: a bar before the play triangle.
+         [](double x, double y) {
+             return std::max(box(x, y, 84, 12, 89, 36), playTriangle(x, y, 94, 24, 24));
+         }});
     ok &= paintControls(
         out / "BUTTONS.PNG", out / "BUTTONS_M.PNG", 70, 26,
         {[](double x, double y) {
@@ -260,6 +292,17 @@ bool paintInterface(const std::filesystem::path& out) {
          [](double x, double y) {
              return std::max(box(x, y, 26, 6, 44, 20) - box(x, y, 29, 12, 41, 18),
                              box(x, y, 29, 7, 39, 10));
+         },
+         [](double x, double y) {
+             // Load: an arrow rising out of a tray.
+             double tray = std::max(
+                 {box(x, y, 25, 17, 45, 20), box(x, y, 25, 12, 28, 20), box(x, y, 42, 12, 45, 20)});
+             return std::max(
+                 {tray, box(x, y, 33.5, 11, 36.5, 17), playTriangle(-y, x, -12, 35, 9)});
+         },
+         [](double x, double y) {
+             // Back: an arrow pointing left.
+             return std::max(playTriangle(-x, y, -33, 13, 10), box(x, y, 32, 11.5, 46, 14.5));
          }});
     // The right-click screen: a dusky panel with a lighter card where its menu is written.
     ok &= paint(out / "RCPANEL.PNG", 640, 480, [](int x, int y, double& r, double& g, double& b) {
@@ -271,6 +314,7 @@ bool paintInterface(const std::filesystem::path& out) {
         if (std::abs(d) < 1.5)
             r = 220, g = 200, b = 250;
     });
+    ok &= paint(out / "SAVEPANEL.PNG", 640, 480, saveScreen);
     return ok;
 }
 
