@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 namespace vura {
 
@@ -322,17 +323,29 @@ void RestoreSnapshot(Engine& engine, const Snapshot& snapshot) {
 
 void ReloadPictures(Engine& engine, const char* operation) {
     LayerSet& set = *engine.display.mainLayerSet;
+    // A layer and its shown entry usually hold the same picture: each name is decoded once and
+    // copied to the other entries that name it.
+    std::map<std::string, const Surface*> loaded;
     auto reload = [&](Layer* entry) {
         if (!entry || entry->name.empty())
             return;
         if (!entry->surface)
             entry->surface = std::make_unique<Surface>();
+        if (auto same = loaded.find(entry->name); same != loaded.end()) {
+            const Surface& picture = *same->second;
+            if (entry->surface->create(picture.width(), picture.height(), picture.bitsPerPixel())) {
+                entry->surface->copyFrom(picture);
+                return;
+            }
+        }
         if (!LoadPicture(engine, entry->name, *entry->surface)) {
             entry->surface->release();
             engine.platform.messageBox(BoxOwner::MainWindow,
                                        sjis("画像読み込みに失敗") + " in " + operation + "()",
                                        "error", MessageBoxButtons::Ok);
+            return;
         }
+        loaded.emplace(entry->name, entry->surface.get());
     };
     for (int i = 0; i < set.layerCount(); ++i) {
         reload(set.layer(i));

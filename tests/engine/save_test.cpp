@@ -3,9 +3,11 @@
 // changes nothing, and the common variables outlive the program.
 
 #include "base/byte_order.hpp"
+#include "base/sjis.hpp"
 #include "save/atomic_file.hpp"
 #include "save/snapshot.hpp"
 #include "support/test_game.hpp"
+#include "ui/save_load_map.hpp"
 
 #include <gtest/gtest.h>
 
@@ -153,12 +155,13 @@ TEST_F(Saves, ASlotWrittenByHandLoadsAndBrokenOrMissingSlotsChangeNothing) {
     EXPECT_EQ(run.engine->script.engineState, 15);
     EXPECT_EQ(run.boxes(), "");
     // The cut slot and a missing one: the message, and the script goes on.
-    game.script("INIT", "call Load(6)\ncall Load(7)\ncall WaitClick(0)");
+    game.script("INIT", "call Load(6)\ncall Load(7)\ncall Save(-1)\ncall WaitClick(0)");
     GameRun broken(game);
     ASSERT_TRUE(broken.start());
     broken.runFor(100);
     EXPECT_EQ(broken.boxes(), "error: SaveFileのLoadに失敗 in Load()\n"
-                              "error: SaveFileのOpenに失敗 in Load()\n");
+                              "error: SaveFileのOpenに失敗 in Load()\n"
+                              "error: SaveFileのOpenに失敗 in Save()\n");
     EXPECT_EQ(broken.engine->script.engineState, 15);
 }
 
@@ -177,6 +180,65 @@ TEST_F(Saves, CommonVariablesOutliveTheProgram) {
     ASSERT_TRUE(again.start());
     EXPECT_EQ(again.vm().commonInts[2], 77);
     EXPECT_EQ(again.vm().commonFlags[3], 1);
+}
+
+TEST_F(Saves, TheSaveLoadScreenShowsEachSlotAndTakesThePick) {
+    // Slot 7 saved with a 33-byte title, slot 12 missing, slot 3 a file whose thumbnail is cut
+    // short, and a plain entry; empty slots cannot be picked. The pointer rests on slot 7 at
+    // 200 ms and clicks it at 300 ms.
+    game.picture("WHITE.PNG", 640, 480, 255, 255, 255);
+    game.write("sav/SAVE03.OVS", std::string("\x89PNG\r\n\x1a\n\0\0", 10));
+    game.script("INIT", R"(call SetThumbnailSize(32, 24)
+call SetMessageWindowCount(1)
+call SetMessageWindowRect(0, 100, 4, 200, 50, 100, 4, 200, 50)
+call SetLayerCount(1)
+call LoadLayer(0, "white")
+call SetLayerSourceRect(0, 0, 0, -1, -1)
+call SetLayerVisible(0, 1)
+call SetSaveTitle("aあいうえおかきくけこさしすせそた")
+call SaveNow(7)
+call ReadyToSaveLoadClickableMap(0, false, -1, "", -1, "", 0, 0, 0, 400, 400, true, 0, 0, 0, 0, 200, 50, 7, true, true, 0, 60, 0, 0, 200, 50, 12, true, true, 0, 120, 0, 0, 200, 50, 3, true, false, 300, 0, 0, 0, 30, 30, -1, true, 46)
+call StartupGraphicEffect(-1, 1)
+call SaveLoadMapWait(1, 1)
+call WaitClick(0)
+)");
+    GameRun run(game, "200 move 100 25\n300 click 100 25\n");
+    ASSERT_TRUE(run.start());
+    run.runFor(250);
+    Engine& e = *run.engine;
+    const SaveLoadMap& map = e.ui.saveLoadMap;
+    ASSERT_EQ(map.slots.size(), 4u);
+    // The title was too long: the message, and the slot keeps its first 31 bytes, which end on
+    // a whole character.
+    EXPECT_EQ(map.slots[0].title, "a" + sjis("あいうえおかきくけこさしすせそ"));
+    EXPECT_EQ(map.slots[0].date, "01/01 00:00");
+    EXPECT_TRUE(map.slots[0].selectable);
+    EXPECT_EQ(slotText(map, map.slots[0]).substr(0, 6), "No:07 ");
+    EXPECT_EQ(slotText(map, map.slots[1]), "No:12 " + sjis("－ＮｏＤａｔａ－") + " --/-- --:--");
+    EXPECT_FALSE(map.slots[1].selectable);
+    // The unreadable slot: its message once, shown empty, and it can still be saved over.
+    EXPECT_EQ(map.slots[2].title, sjis("－ＮｏＤａｔａ－"));
+    EXPECT_TRUE(map.slots[2].selectable);
+    EXPECT_EQ(run.boxes(),
+              "error: SQXタイトル文字列の長さが不正です。正しくは１～３２byteの範囲です。\n"
+              "error: ThumbnailLoadに失敗 in SetSaveInfoOne()\n");
+    // The hovered slot is tinted: white keeps blue 255 and gets green and red 127.
+    EXPECT_EQ(run.platform->screenPixel(5, 45), 0x7F7FFFu);
+    EXPECT_EQ(run.platform->screenPixel(5, 65), 0xFFFFFFu);
+    run.runFor(100);
+    EXPECT_EQ(run.vm().gameInts[1], 0);
+    EXPECT_EQ(e.script.engineState, 15);
+
+    // Black goes to blue 128 and nothing else.
+    Surface black;
+    ASSERT_TRUE(black.create(2, 1, 24));
+    SaveLoadSlot slot;
+    slot.width = 1, slot.height = 1;
+    tintSlot(black, slot);
+    EXPECT_EQ(black.row(0)[0], 128);
+    EXPECT_EQ(black.row(0)[1], 0);
+    EXPECT_EQ(black.row(0)[2], 0);
+    EXPECT_EQ(black.row(0)[3], 0); // outside the slot
 }
 
 } // namespace
