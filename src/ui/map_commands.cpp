@@ -36,8 +36,6 @@ constexpr int kLeastCount = 12;
 constexpr std::size_t kSoundNameArg = 64;
 
 // Where a wait keeps its arguments, and its two phases.
-enum WaitScratch { kMayCancel = 0, kResultVariable = 1 };
-enum WaitPhase { kWaitStart = 0, kWaiting = 1 };
 
 // "引数が不正です" (with the chip map's letter for the value, when there is one) in the form's
 // operation; the game ends.
@@ -184,20 +182,10 @@ void followPointer(Engine& engine, ClickableMap& map, int hit, bool chips) {
     map.hovered = hit;
 }
 
-int finishWait(Engine& engine, std::int32_t result) {
-    engine.script.vm->WriteGameInt(engine.script.commandScratch[kResultVariable], result);
-    return completeCommand(engine);
-}
-
 int waitOnMap(Engine& engine, bool chips) {
     ScriptState& script = engine.script;
-    if (script.commandPhase == kWaitStart) {
-        engine.app.skipMode = false;
-        script.commandScratch[kMayCancel] = popValue(engine);
-        script.commandScratch[kResultVariable] = popValue(engine);
-        script.commandPhase = kWaiting;
+    if (StartPickWait(engine))
         return 0;
-    }
     pollInput(engine);
     if (ProcessSystemButton(engine))
         return 1;
@@ -208,15 +196,15 @@ int waitOnMap(Engine& engine, bool chips) {
         followPointer(engine, map, hit, chips);
     const InputState& input = *engine.app.input;
     if (input.IsCancelReleased()) {
-        if (script.commandScratch[kMayCancel] != 0)
-            return finishWait(engine, -1);
+        if (script.commandScratch[kPickMayCancel] != 0)
+            return FinishPickWait(engine, -1);
         if (engine.ui.rightClickEnabled && ReadyToJumpRClickProcess(engine))
             return 1;
     }
     if (hit >= 0 && input.buttonReleased(0)) {
         playMapSound(engine, map.clickChannel);
         map.hovered = -1;
-        return finishWait(engine, hit);
+        return FinishPickWait(engine, hit);
     }
     return 0;
 }

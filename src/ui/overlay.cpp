@@ -224,4 +224,20 @@ void ResumeSuspended(Engine& engine) {
     saved = ChoiceMenu{};
 }
 
+bool StartPickWait(Engine& engine) {
+    ScriptState& script = engine.script;
+    if (script.commandPhase != 0)
+        return false;
+    engine.app.skipMode = false;
+    script.commandScratch[kPickMayCancel] = popValue(engine);
+    script.commandScratch[kPickResultVariable] = popValue(engine);
+    script.commandPhase = 1;
+    return true;
+}
+
+int FinishPickWait(Engine& engine, std::int32_t result) {
+    engine.script.vm->WriteGameInt(engine.script.commandScratch[kPickResultVariable], result);
+    return completeCommand(engine);
+}
+
 } // namespace vura

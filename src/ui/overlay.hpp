@@ -61,6 +61,14 @@ bool ReadyToJumpRClickProcess(Engine& engine);
 // The right button or Escape was released while the right-click screen may open.
 bool RightClickRequested(Engine& engine);
 
+// The waits for a pick on a map or on the save/load screen (70, 99, 109) keep the same words.
+enum PickWaitScratch { kPickMayCancel = 0, kPickResultVariable = 1 };
+// The first tick of such a wait: skip mode ends, the may-cancel flag and the result variable
+// are popped. False when the wait has already started (the caller goes on to wait).
+bool StartPickWait(Engine& engine);
+// Stores the pick (-1 for none) in the wait's result variable and completes the command.
+int FinishPickWait(Engine& engine, std::int32_t result);
+
 // 0: the main layer set and map are current; 1: the right-click ones, the set given the engine
 // surfaces. Anything else says "illigal Switch in SwitchObjectsRC()" and changes nothing.
 void SwitchObjectsRC(Engine& engine, int which);

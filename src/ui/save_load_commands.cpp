@@ -23,8 +23,6 @@ namespace vura {
 namespace {
 
 enum BuildPhase { kBuildEntries = 0, kReadSlots = 1, kLoadSounds = 2 };
-enum WaitPhase { kWaitStart = 0, kWaiting = 1 };
-enum WaitScratch { kMayCancel = 0, kResultVariable = 1 };
 
 constexpr int kFixedValues = 11; // window to thumbnail y
 constexpr int kEntryValues = 9;
@@ -224,11 +222,6 @@ void followPointer(Engine& engine, int hit) {
     map.hovered = hit;
 }
 
-int finishWait(Engine& engine, std::int32_t result) {
-    engine.script.vm->WriteGameInt(engine.script.commandScratch[kResultVariable], result);
-    return completeCommand(engine);
-}
-
 } // namespace
 
 void SetSaveInfoOne(Engine& engine, int entry) {
@@ -285,13 +278,8 @@ int ClearSaveLoadMap(Engine& engine) {
 
 int SaveLoadMapWait(Engine& engine) {
     ScriptState& script = engine.script;
-    if (script.commandPhase == kWaitStart) {
-        engine.app.skipMode = false;
-        script.commandScratch[kMayCancel] = popValue(engine);
-        script.commandScratch[kResultVariable] = popValue(engine);
-        script.commandPhase = kWaiting;
+    if (StartPickWait(engine))
         return 0;
-    }
     pollInput(engine);
     if (ProcessSystemButton(engine))
         return 1;
@@ -302,8 +290,8 @@ int SaveLoadMapWait(Engine& engine) {
         followPointer(engine, hit);
     const InputState& input = *engine.app.input;
     if (input.IsCancelReleased()) {
-        if (script.commandScratch[kMayCancel] != 0)
-            return finishWait(engine, -1);
+        if (script.commandScratch[kPickMayCancel] != 0)
+            return FinishPickWait(engine, -1);
         if (engine.ui.rightClickEnabled && ReadyToJumpRClickProcess(engine))
             return 1;
     }
@@ -311,7 +299,7 @@ int SaveLoadMapWait(Engine& engine) {
         if (map.clickChannel >= 0)
             PlayChannelOnce(engine, map.clickChannel);
         map.hovered = -1;
-        return finishWait(engine, hit);
+        return FinishPickWait(engine, hit);
     }
     return 0;
 }
