@@ -182,6 +182,36 @@ TEST_F(Saves, CommonVariablesOutliveTheProgram) {
     EXPECT_EQ(again.vm().commonFlags[3], 1);
 }
 
+TEST_F(Saves, AChoiceSavedFromAButtonLoadsBackWithItsMenu) {
+    game.script("INIT", std::string(kSetup) + "call ChoiceMenuReady(0, gi[3], \"yes\", \"no\", 4)\n"
+                                              "call WaitClick(0)\n");
+    // Where the second line lies, from a run that only shows the menu.
+    ChoiceLine second;
+    {
+        GameRun look(game);
+        ASSERT_TRUE(look.start());
+        look.runFor(100);
+        ASSERT_EQ(look.engine->ui.choiceMenu.lines.size(), 2u);
+        second = look.engine->ui.choiceMenu.lines[1];
+    }
+    // Saved at 300 ms, loaded at 600 ms, the second line picked at 900 ms.
+    const std::string pick =
+        std::to_string(second.x + 2) + " " + std::to_string(second.y + second.height / 2);
+    GameRun run(game, "300 click 610 20\n600 click 570 20\n850 move " + pick + "\n900 click " +
+                          pick + "\n");
+    ASSERT_TRUE(run.start());
+    run.runFor(700);
+    Engine& e = *run.engine;
+    EXPECT_EQ(e.script.engineState, 79);
+    EXPECT_EQ(e.script.savedCommandTop, -1);
+    EXPECT_EQ(e.ui.choiceMenu.window, 0);
+    EXPECT_EQ(e.ui.choiceMenu.lines.size(), 2u);
+    run.runFor(300);
+    EXPECT_EQ(run.vm().gameInts[3], 1);
+    EXPECT_EQ(e.script.engineState, 15);
+    EXPECT_EQ(run.boxes(), "");
+}
+
 TEST_F(Saves, TheSaveLoadScreenShowsEachSlotAndTakesThePick) {
     // Slot 7 saved with a 33-byte title, slot 12 missing, slot 3 a file whose thumbnail is cut
     // short, and a plain entry; empty slots cannot be picked. The pointer rests on slot 7 at
