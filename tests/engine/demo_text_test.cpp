@@ -143,6 +143,9 @@ TEST(DemoRun, SavedGameContinuesFromTheTitleAndReadLinesStayRead) {
     // about the voice) stops the skip.
     std::string second = playDemo(work, "1000 click 320 280\n1500 press LCtrl\n", 6000);
     EXPECT_NE(second.find("\"engineState\": 44"), std::string::npos) << second;
+    EXPECT_NE(second.find("{\"name\": \"BGM\", \"pack\": -1, \"volumePercent\": 100"),
+              std::string::npos)
+        << second; // the music's channel as the save had it
     EXPECT_NE(second.find("\"pageText\": \"次のミナの台詞には声がついています。"),
               std::string::npos)
         << second;

@@ -123,7 +123,9 @@ std::vector<std::uint8_t> handMadeSlot() {
     i32(main + 7072, -1);  // empty stack
     i32(main + 11428, -1); // no frames
     i32(main + 11432, 4);  // pc
-    const std::int32_t banks[8] = {16, 8, 8, 2, 2, 1, 8, 8};
+    // The constant and common banks' sizes disagree with the layout's: nothing stands behind
+    // them in the file, so a load keeps the layout's.
+    const std::int32_t banks[8] = {16, 8, 8, 5, 5, 5, 3, 3};
     for (int i = 0; i < 8; ++i)
         i32(main + 11436 + 4 * i, banks[i]);
     i32(13400 + 8, 11);
@@ -152,6 +154,8 @@ TEST_F(Saves, ASlotWrittenByHandLoadsAndBrokenOrMissingSlotsChangeNothing) {
     EXPECT_EQ(run.vm().gameInts[3], 12);
     EXPECT_EQ(run.vm().gameInts[4], 7);
     EXPECT_EQ(run.vm().gameStrings[0], "ok");
+    EXPECT_EQ(run.vm().constInts, (std::vector<std::int32_t>{7, -3}));
+    EXPECT_EQ(run.vm().commonInts.size(), 8u);
     EXPECT_EQ(run.engine->script.engineState, 15);
     EXPECT_EQ(run.boxes(), "");
     // The cut slot and a missing one: the message, and the script goes on.
