@@ -12,10 +12,11 @@
 
     ; Layer 0 is drawn last, so it is on top: 0 the character, 1 a copy of her, 3 the
     ; background. Mask 0 is her silhouette, mask 1 the rule of the rule crossfade; the text
-    ; scene uses layer 2 and masks 2 and 3 as well. Layers 4 and 5 are never drawn as layers:
-    ; they hold the looks of the system buttons and of the title menu, with masks 4 and 5.
-    call SetLayerCount(6)
-    call SetMaskCount(6)
+    ; scene uses layer 2 and masks 2 and 3 as well. Layers 4 to 6 are never drawn as layers:
+    ; they hold the looks of the system buttons, of the title menu (later the save/load
+    ; screen's and the history's panels) and the history's voice icon, with masks 4 to 6.
+    call SetLayerCount(7)
+    call SetMaskCount(7)
     call LoadMask(0, "chara_m")
     call LoadMask(1, "rule")
     call LoadMask(5, "menu_m")

@@ -6,7 +6,9 @@
 
     ; The windows kept on top belong to the scene; this screen shows its menu alone.
     call SetWindowsOnTop(0)
-    ; Save and load open their screen on the scene's layers, so they rest while this one is up.
+    ; The history, save and load open their screens on the scene's layers, so they rest while
+    ; this one is up.
+    call SetSystemButtonEnabled(2, 0)
     call SetSystemButtonEnabled(3, 0)
     call SetSystemButtonEnabled(4, 0)
     call SetLayerCount(1)
@@ -39,6 +41,7 @@ notStop:
 back:
     call SetWindowTitle("vura デモ: 文章")
     call SetWindowsOnTop(1)
+    call SetSystemButtonEnabled(2, 1)
     call SetSystemButtonEnabled(3, 1)
     call SetSystemButtonEnabled(4, 1)
     call CloseRClickScreen()

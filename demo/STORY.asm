@@ -5,20 +5,21 @@
 ; Layers: 0 the two window frames, 1 Mina, 2 the click-wait mark's frames (never shown itself;
 ; the choice cursor uses them too), 3 the room, 4 the system buttons' looks. Masks: 0 Mina's
 ; silhouette, 2 the frames' glass, 3 the mark's diamonds, 4 the buttons' plates. The save/load
-; screen (SAVESCREEN) borrows layer 5 for its panel.
+; screen (SAVESCREEN) and the history (LOG) borrow layer 5 for their panels; layer 6 and mask 6
+; hold the history's voice icon.
 ; Window 0 is the narrator's box at the top left, window 1 Mina's along the bottom, window 2 the
-; right-click screen's menu (RCLICK), window 3 writes the save/load screen's slots. Each line's read flag is a common flag of its own. Game int
+; right-click screen's menu (RCLICK), window 3 writes the save/load screen's slots, window 4
+; lays out the history's pages. Each line's read flag is a common flag of its own. Game int
 ; 21 counts the runs through the scene; game int 23 holds Mina's question's answer.
 ;
-; A row of system buttons stands at the top right: skip (also Space), the voice again (also the
-; wheel turned forward), the log (greyed out until it exists), save and load, which open the
-; save/load screen. The right button or Escape opens the right-click screen. Each save is named
+; A row of system buttons stands at the top right: skip (also Space), the voice again, the
+; history (also the wheel turned forward), save and load, which open the save/load screen. The right button or Escape opens the right-click screen. Each save is named
 ; after the part of the scene it was made in (SetSaveTitle).
 ;
 ; A line that starts a page begins with \p; one that goes on below the last begins with \n.
 ; The first line of each window in a run has neither: the windows are made anew for each run,
 ; and their first page is opened before the scene fades in.
-; Before a voiced line the page ends with the line before it instead (see there).
+; Around a voiced line the pages end with the lines themselves instead (see there).
 
     call SetWindowsOnTop(1)
 
@@ -41,6 +42,7 @@
     call SetSystemButton(4, 552, 8, 0, 104, 70, 26, "LOAD")
     call SetSystemButtonSound(0, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonSound(1, 3, "SE_HOVER", 1, "SE_CLICK")
+    call SetSystemButtonSound(2, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonSound(3, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonSound(4, 3, "SE_HOVER", 1, "SE_CLICK")
     call SetSystemButtonShown(0, 1)
@@ -50,10 +52,19 @@
     call SetSystemButtonShown(4, 1)
     call SetSystemButtonEnabled(0, 1)
     call SetSystemButtonEnabled(1, 1)
+    call SetSystemButtonEnabled(2, 1)
     call SetSystemButtonEnabled(3, 1)
     call SetSystemButtonEnabled(4, 1)
     call SetSpaceButton(0)
-    call SetWheelButton(1)
+    call SetWheelButton(2)
+
+    ; The history: its pages laid out by window 4 over the panel in layer 5, the voice icon in
+    ; layer 6 (normal and lit up side by side, 24 x 24).
+    call LoadLayer(6, "voiceicon")
+    call LoadMask(6, "voiceicon_m")
+    call SetLayerMask(6, 6)
+    call SetHistoryLayout(4, 5)
+    call SetHistoryVoiceIcon(6, 0, 0, 24, 24)
     call SetRightClickEnabled(1)
 
     ; The choice cursor: the click-wait mark's frames, hopping beside the line under the pointer.
@@ -61,8 +72,8 @@
     call SetAnimationEnabled(1, 1)
 
 scene:
-    ; Four windows with every setting from scratch, so a second run starts on empty pages.
-    call SetMessageWindowCount(4)
+    ; Five windows with every setting from scratch, so a second run starts on empty pages.
+    call SetMessageWindowCount(5)
     call SetSaveTitle("ミナの部屋")
 
     call SetMessageFont(0, "ＭＳ 明朝", 22, 400)
@@ -104,6 +115,17 @@ scene:
     call SetMessageShadow(3, 1)
     call SetMessageWindowRect(3, 172, 14, 140, 120, 172, 14, 140, 120)
     call SetMessageSpacing(3, 0, 8)
+
+    ; The history's pages: each takes the height of its own window's text area, newest at the
+    ; bottom; a voice is replayed on channel 2.
+    call SetMessageFont(4, "ＭＳ ゴシック", 20, 400)
+    call SetMessageTextColor(4, 240, 240, 250)
+    call SetMessageShadowColor(4, 0, 0, 20)
+    call SetMessageShadowOffset(4, 1, 1)
+    call SetMessageShadow(4, 1)
+    call SetMessageWindowRect(4, 40, 44, 584, 428, 76, 52, 528, 412)
+    call SetMessageSpacing(4, 0, 6)
+    call SetMessageWindowVoiceChannel(4, 2)
 
     ; A new window's pen stands at the screen's top-left, and setting the rectangle does not move
     ; it: an empty page, kept out of the log, brings it to the start of the text area.
@@ -149,7 +171,8 @@ scene:
     call SetAnimation(0, 2, 328, 288, 0, 0, 24, 24, 4, 120)
     call MessageFlowReady(0, "\p次のミナの台詞には声がついています。声は、クリックして次へ進むまで続きます。\w", 0, 5)
     call SetAnimation(0, 2, 590, 436, 0, 0, 24, 24, 4, 120)
-    call MessageFlowReady(1, "VOICE2", "「ねえ、聞こえる？　これがわたしの声」\w", 3, 4)
+    ; Her page ends with its click too, so the history shows the voice's icon beside this line.
+    call MessageFlowReady(1, "VOICE2", "「ねえ、聞こえる？　これがわたしの声」\w\p", 3, 4)
 
     ; The voice again and the peek, on the first run only.
     LoadVar 21 0
@@ -164,7 +187,7 @@ firstRunDone:
     ; Mina asks, and the answer picks what follows. The menu logs the page with its choices
     ; and empties it, so the answer starts the next page without a page break.
     call SetAnimation(0, 2, 590, 436, 0, 0, 24, 24, 4, 120)
-    call MessageFlowReady(1, "\p「ねえ、窓の外、どっちが見たい？」\n", 0, 16)
+    call MessageFlowReady(1, "「ねえ、窓の外、どっちが見たい？」\n", 0, 16)
     call ChoiceMenuReady(1, gi[23], "夕焼け", "星空", 4)
     LoadVar 23 0
     JumpIfTrue 0 stars

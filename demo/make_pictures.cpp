@@ -1,8 +1,8 @@
 // Draws the demo game's pictures at build time, so the repository carries no binary files:
 // two backgrounds, a character with its mask, a rule picture for the rule crossfade, the frames
 // of the two message windows with their mask, the click-wait mark's frames with theirs, the
-// title menu's and the system buttons' looks with their masks, the right-click screen and the
-// save/load screen.
+// title menu's and the system buttons' looks with their masks, the right-click screen, the
+// save/load screen, and the history's panel and voice icon with their masks.
 
 #include "graphics/png_codec.hpp"
 #include "graphics/surface.hpp"
@@ -318,6 +318,44 @@ bool paintInterface(const std::filesystem::path& out) {
     return ok;
 }
 
+// The history: a deep blue panel over the whole screen, seen through at a quarter, with a band
+// along the top and a frame around the pages; and the voice icon, 24 x 24, a speaker in a round
+// plate, normal and lit up side by side.
+bool paintHistory(const std::filesystem::path& out) {
+    auto frame = [](int x, int y) { return roundedBox(x, y, 40, 44, 584, 428, 10); };
+    bool ok =
+        paint(out / "HISTPANEL.PNG", 640, 480, [&](int x, int y, double& r, double& g, double& b) {
+            r = 10, g = 14, b = 40;
+            if (y < 38)
+                r = 24, g = 30, b = 70;
+            if (std::abs(frame(x, y)) < 1.2)
+                r = 150, g = 170, b = 230;
+        });
+    ok &= paint(out / "HISTPANEL_M.PNG", 640, 480,
+                [&](int x, int y, double& r, double& g, double& b) {
+                    const bool line = std::abs(frame(x, y)) < 1.2;
+                    r = g = b = line ? 0 : y < 38 ? 40 : 64;
+                });
+    auto plate = [](int x, int y) { return std::hypot(x % 24 + 0.5 - 12, y + 0.5 - 12) - 11; };
+    ok &= paint(out / "VOICEICON.PNG", 48, 24, [&](int x, int y, double& r, double& g, double& b) {
+        const bool lit = x >= 24;
+        const double cx = x % 24 + 0.5, cy = y + 0.5;
+        const bool body = cx >= 6 && cx <= 9 && std::abs(cy - 12) <= 3;
+        const bool cone = cx > 9 && cx <= 14 && std::abs(cy - 12) <= 3 + (cx - 9) * 0.9;
+        const bool wave = std::abs(std::hypot(cx - 13, cy - 12) - 5) < 1 && cx > 16;
+        r = lit ? 200 : 40, g = lit ? 150 : 56, b = lit ? 40 : 120;
+        if (body || cone || wave)
+            r = 255, g = lit ? 250 : 255, b = lit ? 220 : 255;
+        if (std::abs(plate(x, y)) < 1)
+            r = 220, g = 228, b = 255;
+    });
+    ok &=
+        paint(out / "VOICEICON_M.PNG", 48, 24, [&](int x, int y, double& r, double& g, double& b) {
+            r = g = b = 255 * (1 - std::clamp(0.5 - plate(x, y), 0.0, 1.0));
+        });
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -332,6 +370,7 @@ int main(int argc, char** argv) {
     ok &= paintWindows(out);
     ok &= paintClickMark(out);
     ok &= paintInterface(out);
+    ok &= paintHistory(out);
     if (!ok) {
         std::cerr << "make_pictures: cannot write the pictures into " << out << '\n';
         return 1;

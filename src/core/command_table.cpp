@@ -11,6 +11,7 @@
 #include "text/text_commands.hpp"
 #include "ui/button_commands.hpp"
 #include "ui/choice_commands.hpp"
+#include "ui/history_commands.hpp"
 #include "ui/map_commands.hpp"
 #include "ui/save_load_commands.hpp"
 
@@ -222,11 +223,11 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(77, ShowMessageBox),
     VURA_NOT_BUILT(78),
     VURA_COMMAND(79, ChoiceMenuReady),
-    VURA_NOT_BUILT(80),
-    VURA_NOT_BUILT(81),
-    VURA_NOT_BUILT(82),
-    VURA_NOT_BUILT(83),
-    VURA_NOT_BUILT(84),
+    VURA_COMMAND(80, SetHistoryLayout),
+    VURA_COMMAND(81, SetHistoryVoiceIcon),
+    VURA_COMMAND(82, ShowMessageHistory),
+    VURA_COMMAND(83, ScrollHistoryBack),
+    VURA_COMMAND(84, ScrollHistoryForward),
     VURA_COMMAND(85, CloseRClickScreen),
     VURA_COMMAND(86, SetWindowsOnTop),
     VURA_COMMAND(87, SetSpaceButton),

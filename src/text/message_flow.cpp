@@ -278,12 +278,7 @@ enum PeekPhase {
 
 void RedrawPage(Engine& engine, MessageWindow& window) {
     MessageWindow copy(window.characterTimer);
-    Reset(copy);
-    copy.target = window.target;
-    copy.source = window.source;
-    copy.settings() = window.settings();
-    copy.bracketDepth = window.bracketDepth;
-    SetHookSelector(copy, window.hookSelector);
+    PrepareLayoutCopy(copy, window);
     // The page is laid out again where it was first drawn, from the text area's top-left. A
     // page text longer than a window's text is cut, as in the log, rather than left out.
     SetText(copy, std::string_view(window.pageText).substr(0, kMessageTextCapacity - 1));

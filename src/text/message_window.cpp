@@ -236,4 +236,13 @@ void SetHookSelector(MessageWindow& w, int selector) {
     w.attachHooks(w);
 }
 
+void PrepareLayoutCopy(MessageWindow& copy, const MessageWindow& window) {
+    Reset(copy);
+    copy.target = window.target;
+    copy.source = window.source;
+    copy.settings() = window.settings();
+    copy.bracketDepth = window.bracketDepth;
+    SetHookSelector(copy, window.hookSelector);
+}
+
 } // namespace vura

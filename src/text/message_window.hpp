@@ -172,4 +172,9 @@ void Reset(MessageWindow& window);
 // them) and runs AttachHooks.
 void SetHookSelector(MessageWindow& window, int selector);
 
+// Makes `copy` (made around the window's timer) a fresh window that lays out and draws exactly
+// as `window` does: its settings, surfaces, bracket depth and hooks. Redraws and the history lay
+// text out in such a copy, so the window's own page, pen and read position stay as they are.
+void PrepareLayoutCopy(MessageWindow& copy, const MessageWindow& window);
+
 } // namespace vura

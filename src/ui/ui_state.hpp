@@ -1,11 +1,12 @@
 #pragma once
 // The records of what is drawn over the composed picture and takes the player's clicks before
 // the script: the system buttons, the two clickable maps (the main one and the right-click
-// screen's own), the choice menu, the save/load screen, and whether the right button opens the
-// right-click screen.
+// screen's own), the choice menu, the save/load screen, the history viewer, and whether the right
+// button opens the right-click screen.
 
 #include "ui/choice_menu.hpp"
 #include "ui/clickable_map.hpp"
+#include "ui/history_view.hpp"
 #include "ui/save_load_map.hpp"
 #include "ui/system_buttons.hpp"
 
@@ -24,6 +25,7 @@ struct UiState {
     bool rightClickMapCurrent = false;
     ChoiceMenu choiceMenu;
     SaveLoadMap saveLoadMap;
+    HistoryViewer history;
     // A menu waiting under a suspension, one per saved command, given back when its command
     // resumes: a menu script may show a menu of its own meanwhile.
     std::array<ChoiceMenu, kSuspendedMenuDepth> suspendedMenus;
