@@ -157,6 +157,17 @@ bool isSjisDoubleByteAt(std::string_view text, std::size_t pos) {
            isSjisTrailByte(static_cast<std::uint8_t>(text[pos + 1]));
 }
 
+std::string_view sjisPrefix(std::string_view text, std::size_t maxBytes) {
+    std::size_t end = 0;
+    while (end < text.size()) {
+        const std::size_t next = end + (isSjisDoubleByteAt(text, end) ? 2 : 1);
+        if (next > maxBytes)
+            break;
+        end = next;
+    }
+    return text.substr(0, end);
+}
+
 std::string sjisToUpper(std::string_view text) {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {

@@ -23,6 +23,10 @@ constexpr bool isSjisTrailByte(std::uint8_t b) {
 // byte). A lead byte at the very end of the text is a single byte.
 bool isSjisDoubleByteAt(std::string_view text, std::size_t pos);
 
+// The longest beginning of the text, at most maxBytes long, that ends on a whole character: a
+// cut never leaves half of a double-byte character behind.
+std::string_view sjisPrefix(std::string_view text, std::size_t maxBytes);
+
 // Upper-cases ASCII letters and leaves both bytes of every double-byte character alone, so a
 // trail byte in 'a'-'z' is never changed.
 std::string sjisToUpper(std::string_view text);

@@ -21,14 +21,7 @@ constexpr int kThumbnailMaxHeight = 480;
 
 // The title cut to 32 bytes, never through the middle of a two-byte character.
 std::string cutTitle(const std::string& title) {
-    std::size_t end = 0;
-    while (end < title.size()) {
-        std::size_t next = end + (isSjisDoubleByteAt(title, end) ? 2 : 1);
-        if (next > kSaveTitleMax)
-            break;
-        end = next;
-    }
-    return title.substr(0, end);
+    return std::string(sjisPrefix(title, kSaveTitleMax));
 }
 
 std::string dateText(const LocalTime& t) {

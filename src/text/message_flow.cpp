@@ -281,7 +281,7 @@ void RedrawPage(Engine& engine, MessageWindow& window) {
     PrepareLayoutCopy(copy, window);
     // The page is laid out again where it was first drawn, from the text area's top-left. A
     // page text longer than a window's text is cut, as in the log, rather than left out.
-    SetText(copy, std::string_view(window.pageText).substr(0, kMessageTextCapacity - 1));
+    SetText(copy, sjisPrefix(window.pageText, kMessageTextCapacity - 1));
     copy.pen = Pen{window.textArea.left, window.textArea.top};
     for (int step = 0; step < kLayoutStepsPerTick; ++step) {
         int result = copy.nextChar(copy);

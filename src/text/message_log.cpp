@@ -1,5 +1,7 @@
 #include "text/message_log.hpp"
 
+#include "base/sjis.hpp"
+
 #include <algorithm>
 
 namespace vura {
@@ -8,7 +10,7 @@ void MessageLog::AddPage(int window, std::string_view pageText) {
     if (pages_.size() >= kLogPagesMax)
         pages_.pop_front();
     pages_.push_back(
-        LogPage{window, std::string(pageText.substr(0, kLogPageTextMax)), std::move(voices_)});
+        LogPage{window, std::string(sjisPrefix(pageText, kLogPageTextMax)), std::move(voices_)});
     voices_ = PageVoiceList{};
     cursor_ = std::min<int>(cursor_, static_cast<int>(pages_.size()));
 }
@@ -17,7 +19,7 @@ void MessageLog::AddVoice(int x, int y, std::string_view name) {
     if (voices_.count >= kPageVoicesMax)
         return;
     voices_.slots[static_cast<std::size_t>(voices_.count++)] =
-        PageVoice{x, y, std::string(name.substr(0, kVoiceNameMax))};
+        PageVoice{x, y, std::string(sjisPrefix(name, kVoiceNameMax))};
 }
 
 void MessageLog::Clear() {

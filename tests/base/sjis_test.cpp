@@ -21,6 +21,13 @@ TEST(Sjis, DoubleByteTestNeedsALeadAndATrail) {
     EXPECT_FALSE(isSjisDoubleByteAt(bytes({0xA0, 0x40}), 0)); // 0xA0 is no lead byte
     EXPECT_FALSE(isSjisDoubleByteAt(bytes({0xB1}), 0));       // half-width katakana
     EXPECT_FALSE(isSjisDoubleByteAt(bytes({'a', 0x82}), 1));  // lead byte as the last byte
+    // A cut to a byte limit keeps whole characters only: the log's pages and voice names, the
+    // save title and the typed names all go through it.
+    const std::string text = sjis("aあい");
+    EXPECT_EQ(sjisPrefix(text, 4), sjis("aあ"));
+    EXPECT_EQ(sjisPrefix(text, 5), text);
+    EXPECT_EQ(sjisPrefix(text, 2), "a");
+    EXPECT_EQ(sjisPrefix(bytes({'a', 0x82}), 2), bytes({'a', 0x82})); // a lone lead byte is one
 }
 
 TEST(Sjis, UpperCaseLeavesBothBytesOfAPairAlone) {
