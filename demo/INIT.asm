@@ -157,6 +157,12 @@ clicks:
     call SetWindowTitle("3秒待ちます (Ctrlで飛ばせます)")
     call WaitTimer(3000)
 
+    ; The player's name, which Mina says: the family name in game string 2, the given name in
+    ; game string 3. OK checks them (at most three full-width characters, no punctuation, no
+    ; half-width kana or spaces) and asks to confirm.
+    call SetWindowTitle("vura デモ: 名前を入力してください")
+    call NameEntryDialog("鈴木", "ハル", gs[2], gs[3])
+
     ; The text scene; its last line is the demo's goodbye.
     call CallSQX("STORY")
 quit:

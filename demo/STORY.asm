@@ -161,7 +161,7 @@ scene:
     call MessageFlowReady(0, "夕方、ミナの部屋。\n\nここからは文章のデモです。クリックで先へ進みます。文字が出ている途中でクリックすると、そのページの残りがすぐに出ます。\w", 0, 0)
 
     call SetAnimation(0, 2, 590, 436, 0, 0, 24, 24, 4, 120)
-    call MessageFlowReady(1, "「あ、来てくれたんだ。いらっしゃい！」\w", 0, 1)
+    call MessageFlowReady(1, "「{str:3}、来てくれたんだ。いらっしゃい！」\w", 0, 1)
     call MessageFlowReady(1, "\n「わたしはミナ。この下の窓で話すのがわたしで、左の窓が地の文だよ」\w", 0, 2)
     ; The first line ends one cell early, so its "、" hangs past the edge; so does the "。" of the
     ; indented second line. The page ends with the click, before the voiced line starts: a voice

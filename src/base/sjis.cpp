@@ -253,4 +253,36 @@ std::string utf8ToCp932(std::string_view utf8) {
     return out;
 }
 
+std::optional<std::string> utf8ToCp932Exact(std::string_view utf8) {
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const std::size_t start = pos;
+        const char32_t c = decodeUtf8(utf8, pos);
+        const int code = unicodeToCp932(c);
+        // A U+FFFD written as such is a character; one made from broken bytes is not.
+        if (code < 0 || (c == 0xFFFD && utf8.substr(start, pos - start) != "\xEF\xBF\xBD"))
+            return std::nullopt;
+        if (code > 0xFF)
+            out.push_back(static_cast<char>(code >> 8));
+        out.push_back(static_cast<char>(code & 0xFF));
+    }
+    return out;
+}
+
+std::u32string utf8ToUtf32(std::string_view utf8) {
+    std::u32string out;
+    std::size_t pos = 0;
+    while (pos < utf8.size())
+        out.push_back(decodeUtf8(utf8, pos));
+    return out;
+}
+
+std::string utf32ToUtf8(std::u32string_view text) {
+    std::string out;
+    for (char32_t c : text)
+        appendUtf8(out, c);
+    return out;
+}
+
 } // namespace vura

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,15 @@ std::string cp932ToUtf8(std::string_view sjis);
 // UTF-8 sequences become '?' as well. The usual JIS look-alikes (U+301C wave dash, U+2016,
 // U+2212, U+00A2, U+00A3, U+00AC, U+2014) are mapped to their code page 932 characters.
 std::string utf8ToCp932(std::string_view utf8);
+
+// The same, but nothing when any character has no code page 932 form or the UTF-8 is malformed:
+// for typed text, where a silent '?' would change what the player wrote.
+std::optional<std::string> utf8ToCp932Exact(std::string_view utf8);
+
+// UTF-8 to code points and back, for editing typed text a character at a time. Malformed
+// sequences become U+FFFD.
+std::u32string utf8ToUtf32(std::string_view utf8);
+std::string utf32ToUtf8(std::u32string_view text);
 
 // Unicode value of one Shift-JIS character: the double-byte pair (lead, trail), or the single
 // byte `lead` when trail is 0 and lead is no lead byte. Returns 0 for a pair with no character.

@@ -13,6 +13,7 @@
 #include "ui/choice_commands.hpp"
 #include "ui/history_commands.hpp"
 #include "ui/map_commands.hpp"
+#include "ui/name_entry_commands.hpp"
 #include "ui/save_load_commands.hpp"
 
 #include <string>
@@ -221,7 +222,7 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(75, SetMessageSpacing),
     VURA_COMMAND(76, StartSkipMode),
     VURA_COMMAND(77, ShowMessageBox),
-    VURA_NOT_BUILT(78),
+    VURA_COMMAND(78, NameEntryDialog),
     VURA_COMMAND(79, ChoiceMenuReady),
     VURA_COMMAND(80, SetHistoryLayout),
     VURA_COMMAND(81, SetHistoryVoiceIcon),

@@ -7,6 +7,7 @@
 #include "save/save_files.hpp"
 #include "text/font_system.hpp"
 #include "text/text_commands.hpp"
+#include "ui/modal_panels.hpp"
 
 #include <ostream>
 #include <system_error>
@@ -141,6 +142,9 @@ bool initDisplay(Engine& engine) {
 } // namespace
 
 bool InitEngine(Engine& engine) {
+    // Boxes are drawn in the engine's look from the first one on, start-up failures included.
+    engine.ui.boxPainter = MakeBoxPainter(engine);
+    engine.platform.setBoxPainter(engine.ui.boxPainter.get());
     if (!initProgram(engine))
         return false;
     clearRegisters(engine);
@@ -213,6 +217,7 @@ void ShutdownEngine(Engine& engine) {
     engine.ui.systemButtons = SystemButtons{};
     engine.text.fonts.reset();
     app.appState.reset(); // destroys the window if it still exists
+    engine.platform.setBoxPainter(nullptr);
 }
 
 void RunMainLoop(Engine& engine, std::optional<std::uint32_t> quitAfterMs) {

@@ -287,6 +287,13 @@ MessageBoxAnswer HeadlessPlatform::messageBox(BoxOwner /*owner*/, std::string_vi
     return answer;
 }
 
+std::optional<NameAnswer> HeadlessPlatform::nextNameAnswer() {
+    const auto& names = config_.script.names;
+    if (nextName_ >= names.size())
+        return std::nullopt;
+    return names[nextName_++];
+}
+
 void HeadlessPlatform::shellOpen(std::string_view target) {
     shellRequests_.emplace_back(target);
     log() << "shellopen: " << target << '\n' << std::flush;

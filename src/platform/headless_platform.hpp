@@ -74,6 +74,8 @@ public:
     MessageBoxAnswer messageBox(BoxOwner owner, std::string_view textSjis,
                                 std::string_view captionSjis, MessageBoxButtons buttons) override;
     void shellOpen(std::string_view target) override;
+    bool scriptsNameEntry() const override { return true; }
+    std::optional<NameAnswer> nextNameAnswer() override;
     std::unique_ptr<AudioOutput> openAudio(AudioSource& source) override;
 
     // What a test or a tool can look at.
@@ -119,6 +121,7 @@ private:
     bool firstPump_ = true;
     std::size_t nextEvent_ = 0;
     std::size_t nextAnswer_ = 0;
+    std::size_t nextName_ = 0;
     DeviceState devices_;
     bool focused_ = true;
     bool classRegistered_ = false;

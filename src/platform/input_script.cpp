@@ -141,9 +141,15 @@ private:
     }
 
     bool parseName(const std::vector<std::string_view>& w, int line, InputScript& out) {
+        if (w.size() == 2 && w[1] == "default") {
+            out.names.push_back({"", "", true});
+            return true;
+        }
         if (w.size() != 3)
-            return fail(line, "'name' takes two words: the family name and the given name");
-        out.names.push_back({std::string(w[1]), std::string(w[2])});
+            return fail(line, "'name' takes two words, the family name and the given name (\"\" "
+                              "for an empty one), or 'default'");
+        auto word = [](std::string_view v) { return v == "\"\"" ? std::string() : std::string(v); };
+        out.names.push_back({word(w[1]), word(w[2]), false});
         return true;
     }
 

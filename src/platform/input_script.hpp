@@ -8,7 +8,8 @@
 //   <ms> press <KEY>            <ms> release <KEY>          <ms> tap <KEY>
 //   <ms> wheel <n>              <ms> focus out|in           <ms> close
 // and untimed entries answer dialogs in the order they appear:
-//   answer yes|no|ok            name <family> <given>
+//   answer yes|no|ok            name <family> <given>       name default
+// ("" is an empty name; "name default" presses the defaults button before OK).
 // Buttons are left, right, middle and x1; positive wheel movement is forward.
 
 #include "platform/platform.hpp"
@@ -30,11 +31,6 @@ struct InputEvent {
     std::uint8_t key = 0;   // KeyDown, KeyUp: DirectInput key code
     std::int32_t wheel = 0; // Wheel: notches, positive forward
     int line = 0;           // the script line the event came from
-};
-
-struct NameAnswer {
-    std::string family; // UTF-8
-    std::string given;  // UTF-8
 };
 
 struct InputScript {

@@ -97,6 +97,74 @@ public:
     virtual ~AudioOutput() = default;
 };
 
+// The keys a modal panel (a message box or the name dialog drawn by the engine) acts on.
+enum class PanelKey {
+    Other,
+    Return,
+    Escape,
+    Tab,
+    Space,
+    Backspace,
+    Delete,
+    Left,
+    Right,
+    Up,
+    Down,
+    Home,
+    End
+};
+
+// What reaches a modal panel while it is open.
+struct PanelEvent {
+    enum class Kind { Key, MouseMove, MouseDown, MouseUp, Text, Editing, Close, Redraw };
+    Kind kind = Kind::Redraw;
+    PanelKey key = PanelKey::Other; // Key
+    bool shift = false;             // Key: a Shift key is held
+    int x = 0;                      // mouse events: client coordinates
+    int y = 0;
+    int button = 0;       // MouseDown, MouseUp: 0 left, 1 right
+    std::string text;     // Text: typed or committed (UTF-8); Editing: the composition (UTF-8)
+    int cursor = 0;       // Editing: the caret, in characters of the composition
+    std::uint32_t ms = 0; // when it happened, on the platform's millisecond clock
+};
+
+// Where a modal panel is drawn and takes its input from: the main window (the panel over the
+// game's picture) or a small window of the panel's own.
+class PanelSurface {
+public:
+    virtual ~PanelSurface() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    // Shows the whole picture, width() x height().
+    virtual void show(const BgrImageView& picture) = 0;
+    // The next event, waiting for one up to timeoutMs; false when none came.
+    virtual bool nextEvent(PanelEvent& event, int timeoutMs) = 0;
+    // Typed text through the desktop's input method (Text and Editing events) while on, its
+    // candidate window beside `caret` (client coordinates).
+    virtual void textInput(bool on, const Rect& caret) = 0;
+};
+
+// Draws message boxes in the engine's look for a backend that shows them itself.
+class BoxPainter {
+public:
+    virtual ~BoxPainter() = default;
+    // The size a box needs as a window of its own.
+    virtual void boxSize(std::string_view textSjis, std::string_view captionSjis,
+                         MessageBoxButtons buttons, int& width, int& height) = 0;
+    // Shows the box until it is answered: over the picture the surface shows, or, with
+    // `ownWindow`, filling a window of its own.
+    virtual MessageBoxAnswer runBox(PanelSurface& surface, bool ownWindow,
+                                    std::string_view textSjis, std::string_view captionSjis,
+                                    MessageBoxButtons buttons) = 0;
+};
+
+// One press of the name dialog's OK button as an input script gives it.
+struct NameAnswer {
+    std::string family;    // UTF-8
+    std::string given;     // UTF-8
+    bool defaults = false; // the defaults button was pressed first: the fields hold the defaults
+};
+
 // Breaks a calendar time down in the local time zone, or in UTC.
 LocalTime brokenDownTime(std::int64_t calendarTime, bool local);
 
@@ -135,6 +203,17 @@ public:
                                         MessageBoxButtons buttons) = 0;
     // Opens a file or an address with the desktop's default program.
     virtual void shellOpen(std::string_view target) = 0;
+
+    // The engine's painter for message boxes, for a backend that draws them (SDL); null goes
+    // back to the backend's own way.
+    virtual void setBoxPainter(BoxPainter* /*painter*/) {}
+    // The main window as a surface for a modal panel; null without one (headless, or before
+    // the window opens).
+    virtual PanelSurface* mainPanelSurface() { return nullptr; }
+    // A backend that plays the player from a script (headless) answers the name dialog from it.
+    virtual bool scriptsNameEntry() const { return false; }
+    // The script's next press of OK; nothing when it holds no more.
+    virtual std::optional<NameAnswer> nextNameAnswer() { return std::nullopt; }
 
     // Starts the sound output, pulling from `source` (kAudioOutputRate, stereo, 16 bits).
     // Null when no output can be opened. At most one output is open at a time.

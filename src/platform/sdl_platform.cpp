@@ -130,6 +130,10 @@ bool SdlPlatform::registerWindowClass(std::string_view className) {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // The name dialog types through the desktop's input method: its candidate window is shown,
+    // and long compositions arrive whole.
+    SDL_SetHint(SDL_HINT_IME_SHOW_UI, "1");
+    SDL_SetHint(SDL_HINT_IME_SUPPORT_EXTENDED_TEXT, "1");
     // With no display SDL would fall back to a driver that draws nowhere, and a player would
     // wait for a window that never appears. Other drivers (a console's) are used when asked
     // for by SDL_VIDEODRIVER.
@@ -261,9 +265,19 @@ bool SdlPlatform::setFullScreen(bool on) {
     return true;
 }
 
+PanelSurface* SdlPlatform::mainPanelSurface() {
+    if (!window_)
+        return nullptr;
+    if (!mainPanel_)
+        mainPanel_ =
+            std::make_unique<SdlPanelSurface>(window_, renderer_, texture_, width_, height_);
+    return mainPanel_.get();
+}
+
 void SdlPlatform::destroyMainWindow() {
     if (!window_)
         return;
+    mainPanel_.reset();
     if (texture_)
         SDL_DestroyTexture(texture_);
     if (renderer_)
@@ -278,6 +292,9 @@ void SdlPlatform::destroyMainWindow() {
 }
 
 bool SdlPlatform::pumpEvents(WindowEventHandler& handler) {
+    // An interrupt that arrived while a panel was open ends the program now.
+    if (mainPanel_ && mainPanel_->quitSeen())
+        destroyMainWindow();
     if (videoReady_) {
         devices_.beginBatch();
         SDL_Event event;
@@ -410,6 +427,34 @@ bool SdlPlatform::readMouse(MouseSnapshot& mouse) {
 
 MessageBoxAnswer SdlPlatform::messageBox(BoxOwner owner, std::string_view textSjis,
                                          std::string_view captionSjis, MessageBoxButtons buttons) {
+    if (!painter_)
+        return systemMessageBox(owner, textSjis, captionSjis, buttons);
+    MessageBoxAnswer answer;
+    if (PanelSurface* panel = mainPanelSurface()) {
+        // Drawn over the game's picture, which comes back when the box closes.
+        answer = painter_->runBox(*panel, false, textSjis, captionSjis, buttons);
+    } else {
+        // Before the main window (a start that failed): the box goes to standard error, and
+        // into a small window of its own when there is a display.
+        int width = 0, height = 0;
+        painter_->boxSize(textSjis, captionSjis, buttons, width, height);
+        answer = buttons == MessageBoxButtons::YesNo ? MessageBoxAnswer::Yes : MessageBoxAnswer::Ok;
+        if (videoReady_) {
+            SdlPanelSurface own(cp932ToUtf8(captionSjis), width, height);
+            if (own.ok())
+                answer = painter_->runBox(own, true, textSjis, captionSjis, buttons);
+        }
+        std::cerr << formatMessageBoxLine({cp932ToUtf8(captionSjis), cp932ToUtf8(textSjis), answer})
+                  << '\n';
+    }
+    devices_.clear();
+    return answer;
+}
+
+// The window system's own box, when the engine has no painter installed.
+MessageBoxAnswer SdlPlatform::systemMessageBox(BoxOwner owner, std::string_view textSjis,
+                                               std::string_view captionSjis,
+                                               MessageBoxButtons buttons) {
     std::string text = cp932ToUtf8(textSjis);
     std::string caption = cp932ToUtf8(captionSjis);
     std::string yes = cp932ToUtf8(sjis("はい"));

@@ -5,6 +5,7 @@
 
 #include "platform/device_state.hpp"
 #include "platform/platform.hpp"
+#include "platform/sdl_panel.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -48,6 +49,8 @@ public:
                                 std::string_view captionSjis, MessageBoxButtons buttons) override;
     void shellOpen(std::string_view target) override;
     std::unique_ptr<AudioOutput> openAudio(AudioSource& source) override;
+    void setBoxPainter(BoxPainter* painter) override { painter_ = painter; }
+    PanelSurface* mainPanelSurface() override;
 
     // The X11 window id of the main window (0 without one or on another window system), for
     // tests that look at the window from outside.
@@ -62,6 +65,8 @@ private:
     void releaseCapture();
     void renderFrame();
     void updateScaleMode();
+    MessageBoxAnswer systemMessageBox(BoxOwner owner, std::string_view textSjis,
+                                      std::string_view captionSjis, MessageBoxButtons buttons);
 
     SdlConfig config_;
     bool videoReady_ = false;
@@ -76,6 +81,8 @@ private:
     // The SDL buttons held down, one bit each, while the mouse is captured.
     unsigned heldButtons_ = 0;
     std::shared_ptr<AudioDevice> audio_;
+    BoxPainter* painter_ = nullptr;
+    std::unique_ptr<SdlPanelSurface> mainPanel_;
 };
 
 } // namespace vura

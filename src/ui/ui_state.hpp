@@ -4,6 +4,7 @@
 // screen's own), the choice menu, the save/load screen, the history viewer, and whether the right
 // button opens the right-click screen.
 
+#include "platform/platform.hpp"
 #include "ui/choice_menu.hpp"
 #include "ui/clickable_map.hpp"
 #include "ui/history_view.hpp"
@@ -11,8 +12,11 @@
 #include "ui/system_buttons.hpp"
 
 #include <array>
+#include <memory>
 
 namespace vura {
+
+class Surface;
 
 // As deep as commands can be suspended one inside another.
 inline constexpr int kSuspendedMenuDepth = 8;
@@ -31,6 +35,10 @@ struct UiState {
     std::array<ChoiceMenu, kSuspendedMenuDepth> suspendedMenus;
     // The right button and Escape start the right-click process while this is set.
     bool rightClickEnabled = false;
+    // Draws the platform's message boxes in the engine's look, from start-up to shut-down.
+    std::unique_ptr<BoxPainter> boxPainter;
+    // The picture a message box goes over while another panel (the name dialog) is open.
+    const Surface* panelBackdrop = nullptr;
 
     ClickableMap& currentMap() { return rightClickMapCurrent ? rightClickMap : mainMap; }
     const ClickableMap& currentMap() const {
