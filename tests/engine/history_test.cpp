@@ -74,7 +74,7 @@ struct History : ::testing::Test {
         std::fclose(f);
     }
 
-    std::unique_ptr<GameRun> play(const std::string& input) {
+    std::unique_ptr<GameRun> play(const std::string& input, int pageWindow = 1) {
         auto run = std::make_unique<GameRun>(game, input, 1, 978307200, true);
         EXPECT_TRUE(run->start()) << run->boxes();
         Engine& e = *run->engine;
@@ -97,7 +97,7 @@ struct History : ::testing::Test {
         for (int i = 0; i < 7; ++i) {
             if (i == 6)
                 log.AddVoice(110, 0, "VOICE");
-            log.AddPage(1, "P" + std::to_string(i));
+            log.AddPage(pageWindow, "P" + std::to_string(i));
         }
         return run;
     }
@@ -178,6 +178,18 @@ TEST_F(History, OpensOverTheWaitingLineScrollsWithinTheLogAndClosesAsItWas) {
     EXPECT_EQ(e.text.messageWindows[0]->pageText, "AB\x02");
     EXPECT_EQ(e.script.engineState, 44);
     EXPECT_EQ(run->boxes(), "");
+}
+
+TEST_F(History, APageWhoseWindowIsGoneTakesTheLayoutWindowsHeight) {
+    // Window 9 no longer exists: its pages are 300 tall, as the layout window's text area, so
+    // one fills the area from 100 to 400.
+    auto run = play("100 click 610 20\n", 9);
+    run->runFor(150);
+    const HistoryViewer& v = run->engine->ui.history;
+    ASSERT_TRUE(v.open);
+    EXPECT_EQ(v.endMarker, 1);
+    EXPECT_TRUE(textIn(*run, 100));
+    EXPECT_EQ(v.buttons[0].rect.y, 102);
 }
 
 } // namespace

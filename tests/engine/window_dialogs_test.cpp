@@ -7,6 +7,7 @@
 #include "platform/sdl_platform.hpp"
 #include "support/test_game.hpp"
 #include "ui/message_panel.hpp"
+#include "ui/modal_panels.hpp"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,24 @@ TEST(WindowDialogs, NameTypedThroughTheInputMethodAndTheQuitConfirmation) {
     // The click on はい ended the game long before the time limit.
     EXPECT_LT(took, 12s);
     ShutdownEngine(engine);
+}
+
+TEST(WindowDialogs, ABoxBeforeTheMainWindowHasASmallWindowOfItsOwn) {
+    SdlPlatform platform;
+    ASSERT_TRUE(platform.registerWindowClass("vura-test"));
+    Engine engine(platform, {});
+    std::unique_ptr<BoxPainter> painter = MakeBoxPainter(engine);
+    platform.setBoxPainter(painter.get());
+    std::thread player([] {
+        std::this_thread::sleep_for(1000ms);
+        key(SDLK_RIGHT);
+        key(SDLK_SPACE);
+    });
+    EXPECT_EQ(platform.messageBox(BoxOwner::NoWindow, sjis("起動に失敗しました"), "error",
+                                  MessageBoxButtons::YesNo),
+              MessageBoxAnswer::No);
+    player.join();
+    platform.setBoxPainter(nullptr);
 }
 
 } // namespace
