@@ -76,27 +76,30 @@ SdlPanelSurface::~SdlPanelSurface() {
         SDL_DestroyWindow(window_);
 }
 
-void SdlPanelSurface::render() {
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+bool uploadToTexture(SDL_Texture* texture, const BgrImageView& picture, const Rect& r) {
+    SDL_Rect rect{r.x, r.y, r.width, r.height};
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(texture, &rect, &pixels, &pitch) != 0)
+        return false;
+    convertBgrToXrgb(picture, r, static_cast<std::uint8_t*>(pixels), pitch);
+    SDL_UnlockTexture(texture);
+    return true;
+}
+
+void renderTexture(SDL_Renderer* renderer, SDL_Texture* texture) {
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    SDL_RenderPresent(renderer);
 }
 
 void SdlPanelSurface::show(const BgrImageView& picture) {
     if (!texture_ || !picture.pixels)
         return;
     const Rect r = clipRect({0, 0, width_, height_}, picture.width, picture.height);
-    if (r.width <= 0 || r.height <= 0)
-        return;
-    SDL_Rect rect{r.x, r.y, r.width, r.height};
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture_, &rect, &pixels, &pitch) != 0)
-        return;
-    convertBgrToXrgb(picture, r, static_cast<std::uint8_t*>(pixels), pitch);
-    SDL_UnlockTexture(texture_);
-    render();
+    if (r.width > 0 && r.height > 0 && uploadToTexture(texture_, picture, r))
+        renderTexture(renderer_, texture_);
 }
 
 bool SdlPanelSurface::translate(const SDL_Event& e, PanelEvent& out) {
@@ -116,7 +119,7 @@ bool SdlPanelSurface::translate(const SDL_Event& e, PanelEvent& out) {
         }
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
             e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-            render();
+            renderTexture(renderer_, texture_);
             out.kind = PanelEvent::Kind::Redraw;
             return true;
         }

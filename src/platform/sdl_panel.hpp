@@ -14,6 +14,12 @@ union SDL_Event;
 
 namespace vura {
 
+// Converts a rectangle of the picture into the streaming texture at the same place; false when
+// the texture cannot be written.
+bool uploadToTexture(SDL_Texture* texture, const BgrImageView& picture, const Rect& r);
+// Clears the window to black and draws the whole texture over it, scaled as the renderer says.
+void renderTexture(SDL_Renderer* renderer, SDL_Texture* texture);
+
 class SdlPanelSurface final : public PanelSurface {
 public:
     // Over an existing window drawn by `renderer` into `texture` at a logical width x height.
@@ -37,7 +43,6 @@ public:
 
 private:
     bool translate(const SDL_Event& e, PanelEvent& out);
-    void render();
 
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;

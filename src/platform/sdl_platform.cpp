@@ -224,21 +224,12 @@ void SdlPlatform::present(const BgrImageView& screen, const Rect& area) {
     if (r.width <= 0 || r.height <= 0)
         return;
     // Only the rectangle asked for is converted and uploaded; the texture keeps the rest.
-    SDL_Rect rect{r.x, r.y, r.width, r.height};
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(texture_, &rect, &pixels, &pitch) != 0)
-        return;
-    convertBgrToXrgb(screen, r, static_cast<std::uint8_t*>(pixels), pitch);
-    SDL_UnlockTexture(texture_);
-    renderFrame();
+    if (uploadToTexture(texture_, screen, r))
+        renderFrame();
 }
 
 void SdlPlatform::renderFrame() {
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    renderTexture(renderer_, texture_);
 }
 
 // Whole-number scales (a --scale window, a display of exactly twice 640 x 480) stay sharp with
