@@ -15,23 +15,13 @@
 #include "ui/map_commands.hpp"
 #include "ui/name_entry_commands.hpp"
 #include "ui/save_load_commands.hpp"
+#include "video/video_commands.hpp"
 
 #include <string>
 
 namespace vura {
 
 namespace {
-
-// Commands whose subsystem has not been built yet say so, by name and number, and end the
-// game; a script never runs on past a command that did nothing.
-int NotBuilt(Engine& engine) {
-    std::int32_t state = engine.script.engineState;
-    std::string text = sjis("未実装のコマンドです: ") + std::to_string(state) + " " +
-                       std::string(commandName(state));
-    engine.platform.messageBox(BoxOwner::MainWindow, text, "error", MessageBoxButtons::Ok);
-    RequestQuit(engine);
-    return 0;
-}
 
 // Where a command started: its number, the program counter of its call and how deep the stack
 // was once the number was popped, and how many arguments its row says the script pushed.
@@ -137,11 +127,6 @@ using namespace commands;
     CommandEntry {                                                                                 \
         number, #handler, handler                                                                  \
     }
-#define VURA_NOT_BUILT(number)                                                                     \
-    CommandEntry {                                                                                 \
-        number, kCommandSignatures[number].name, NotBuilt                                          \
-    }
-
 // clang-format off
 constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(0, RunScript),
@@ -245,9 +230,9 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
     VURA_COMMAND(98, ClearSaveLoadMap),
     VURA_COMMAND(99, SaveLoadMapWait),
     VURA_COMMAND(100, ResetSaveLoadClickableMapsChoise),
-    VURA_NOT_BUILT(101),
+    VURA_COMMAND(101, PlayAVI),
     VURA_COMMAND(102, InitDirectSound),
-    VURA_NOT_BUILT(103),
+    VURA_COMMAND(103, WaitAVI),
     VURA_COMMAND(104, Random),
     VURA_COMMAND(105, CompareStrings),
     VURA_COMMAND(106, ReleaseLayerPicture),
@@ -267,7 +252,6 @@ constexpr std::array<CommandEntry, kCommandCount> kCommandTable = {{
 // clang-format on
 
 #undef VURA_COMMAND
-#undef VURA_NOT_BUILT
 
 static_assert([] {
     for (int i = 0; i < kCommandCount; ++i) {

@@ -8,6 +8,7 @@
 #include "text/font_system.hpp"
 #include "text/text_commands.hpp"
 #include "ui/modal_panels.hpp"
+#include "video/video_commands.hpp"
 
 #include <ostream>
 #include <system_error>
@@ -142,6 +143,8 @@ bool initDisplay(Engine& engine) {
 } // namespace
 
 bool InitEngine(Engine& engine) {
+    // FFmpeg's own messages go to the trace, never to standard error.
+    MediaFile::setLog(engine.config.trace);
     // Boxes are drawn in the engine's look from the first one on, start-up failures included.
     engine.ui.boxPainter = MakeBoxPainter(engine);
     engine.platform.setBoxPainter(engine.ui.boxPainter.get());
@@ -187,6 +190,7 @@ void ShowScriptLine(Engine& engine, int line) {
 void ShutdownEngine(Engine& engine) {
     AppRecord& app = engine.app;
     DisplayState& display = engine.display;
+    CloseVideoDevice(engine);
     if (app.appState)
         app.appState->paintScreen = nullptr;
     engine.text.messageLog.reset();

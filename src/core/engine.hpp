@@ -15,6 +15,7 @@
 #include "save/save_state.hpp"
 #include "text/text_state.hpp"
 #include "ui/ui_state.hpp"
+#include "video/video_state.hpp"
 
 #include <cstdint>
 #include <filesystem>
@@ -60,6 +61,7 @@ public:
     SoundState sound;
     UiState ui;
     SaveState save;
+    VideoState video;
 
     // The handlers the dispatcher calls; tests put in tables of their own.
     std::span<const CommandEntry> commands;

@@ -1,10 +1,14 @@
 #include "core/command_support.hpp"
 #include "core/engine.hpp"
 #include "graphics/screen.hpp"
+#include "video/video_commands.hpp"
 
 namespace vura {
 
 void EngineTick(Engine& engine) {
+    // The movie advances first, and also while the window is inactive, as a movie player keeps
+    // playing when its window is not in front.
+    AdvanceVideo(engine);
     // While the window is inactive the script is frozen, waits included.
     if (!engine.app.appState || !engine.app.appState->active)
         return;

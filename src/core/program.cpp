@@ -10,6 +10,7 @@
 #include "platform/instance_lock.hpp"
 #include "platform/sdl_platform.hpp"
 
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -34,13 +35,28 @@ std::filesystem::path defaultGameDirectory() {
 }
 
 // The screen surface as a PNG picture.
+// What the window shows: the movie's picture while one shows, else the screen.
 bool writeScreenshot(const Engine& engine, const std::filesystem::path& path) {
-    if (!engine.display.screenSurface || engine.display.screenSurface->empty())
+    const Surface* picture = engine.display.screenSurface.get();
+    Surface movie;
+    const VideoPlayer* player = engine.video.player.get();
+    if (engine.video.showing && player && player->shown()) {
+        const VideoFrame& f = *player->shown();
+        if (movie.create(f.width, f.height, 24)) {
+            for (int y = 0; y < f.height; ++y)
+                std::memcpy(movie.row(y),
+                            f.pixels.data() +
+                                static_cast<std::ptrdiff_t>(f.height - 1 - y) * f.pitch,
+                            static_cast<std::size_t>(f.width) * 3);
+            picture = &movie;
+        }
+    }
+    if (!picture || picture->empty())
         return false;
     std::FILE* file = std::fopen(path.c_str(), "wbe");
     if (!file)
         return false;
-    bool ok = savePng(*engine.display.screenSurface, file);
+    bool ok = savePng(*picture, file);
     return std::fclose(file) == 0 && ok;
 }
 

@@ -3,6 +3,7 @@
 #include "base/sjis.hpp"
 #include "core/engine.hpp"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -110,6 +111,16 @@ std::string stateDumpJson(const Engine& engine) {
         }
     }
     out << ']';
+    // The movie: its file, whether the device is open and playing, repeating, and where it is.
+    const VideoPlayer* video = engine.video.player.get();
+    out << ",\n  \"video\": {\"file\": ";
+    writeJsonString(
+        out, video ? utf8ToCp932(std::filesystem::path(video->fileName()).filename().string())
+                   : std::string());
+    out << ", \"open\": " << (video && video->isOpen() ? "true" : "false")
+        << ", \"playing\": " << (video && video->isPlaying() ? "true" : "false")
+        << ", \"repeat\": " << (video && video->repeats() ? "true" : "false")
+        << ", \"positionMs\": " << (video && video->isOpen() ? video->positionMs() : 0) << '}';
     out << ",\n  \"stack\": [";
     for (int i = 0; i <= m.top; ++i) {
         out << (i ? ", " : "") << "{\"type\": " << m.valueStack[i].type

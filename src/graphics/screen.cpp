@@ -14,7 +14,8 @@ void presentScreen(Engine& engine) {
 
 void presentScreenRect(Engine& engine, const Rect& area) {
     const Surface* screen = engine.display.screenSurface.get();
-    if (!screen || screen->empty())
+    // While a movie shows, the window is the movie's.
+    if (!screen || screen->empty() || engine.video.showing)
         return;
     engine.platform.present(screen->view(), area);
 }

@@ -75,6 +75,7 @@ public:
                                 std::string_view captionSjis, MessageBoxButtons buttons) override;
     void shellOpen(std::string_view target) override;
     bool scriptsNameEntry() const override { return true; }
+    bool runsOnVirtualClock() const override { return true; }
     std::optional<NameAnswer> nextNameAnswer() override;
     std::unique_ptr<AudioOutput> openAudio(AudioSource& source) override;
 

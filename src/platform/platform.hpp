@@ -204,6 +204,10 @@ public:
     // Opens a file or an address with the desktop's default program.
     virtual void shellOpen(std::string_view target) = 0;
 
+    // True for a backend whose clock is virtual (headless): everything must then repeat exactly,
+    // so nothing may run on threads of its own pace.
+    virtual bool runsOnVirtualClock() const { return false; }
+
     // The engine's painter for message boxes, for a backend that draws them (SDL); null goes
     // back to the backend's own way.
     virtual void setBoxPainter(BoxPainter* /*painter*/) {}

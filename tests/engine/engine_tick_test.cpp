@@ -80,18 +80,6 @@ TEST_F(TickTest, DummyStatesComplain) {
     EXPECT_EQ(e().script.engineState, 0);
 }
 
-TEST_F(TickTest, UnbuiltCommandNamesItselfAndQuits) {
-    start();
-    e().script.engineState = 101;
-    h->pass();
-    ASSERT_EQ(h->platform.messageBoxes().size(), 1u);
-    EXPECT_NE(h->platform.messageBoxes()[0].textUtf8.find("101 PlayAVI"), std::string::npos);
-    EXPECT_EQ(e().script.engineState, 1);
-    h->pass(); // state 1 destroys the window
-    EXPECT_FALSE(h->platform.hasMainWindow());
-    EXPECT_TRUE(h->pass()); // and the quit is seen on the next pass
-}
-
 TEST_F(TickTest, SkipModeEndsOnARightButtonReleaseButNotOnSpace) {
     start("5 tap Space\n10 down right\n20 up right\n");
     e().app.skipMode = true;
