@@ -23,6 +23,12 @@
     call LoadLayer(5, "menu")
     call SetLayerMask(5, 5)
 
+    ; The opening movie (OPENING.AVI beside the game): it owns the sound output while it plays,
+    ; and a click skips it. Command 102 gives the game its sound device back.
+    call PlayAVI("opening", 0)
+    call WaitAVI()
+    call InitDirectSound()
+
     ; The sound: channels, the effect pack and the volumes.
     call CallSQX("SOUND")
 

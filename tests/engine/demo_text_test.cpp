@@ -53,15 +53,15 @@ int brightPixels(const Surface& screen, int x, int y, int width, int height) {
 
 TEST(DemoRun, TextScenePlaysToTheEndAndSkipsReadLinesWithCtrl) {
     test::TempDir work;
-    // The first click picks "start" on the title menu; clicks every 0.6 s then carry the demo
-    // through its picture scenes and the whole first run of the text scene, each on the first
-    // line of Mina's question's menu, with one click to spare. Ctrl is held from the start of
-    // the text scene: it cannot skip lines not yet read, so the first run still needs its
-    // clicks, but the second run has only read lines and skips them all in a moment, up to the
-    // question (a menu waits for its click) and after it up to the goodbye, which is new. Had
-    // the skip failed, the clicks would have run out long before the goodbye.
-    // The name dialog before the text scene takes the player's name from the script.
-    std::string input = "name 佐藤 ミナト\n12000 press LCtrl\n1000 click 320 240\n";
+    // A click at once skips the opening movie. The next picks "start" on the title menu; clicks
+    // every 0.6 s then carry the demo through its picture scenes and the whole first run of the
+    // text scene, each on the first line of Mina's question's menu, with one click to spare. Ctrl
+    // is held from the start of the text scene: it cannot skip lines not yet read, so the first run
+    // still needs its clicks, but the second run has only read lines and skips them all in a
+    // moment, up to the question (a menu waits for its click) and after it up to the goodbye, which
+    // is new. Had the skip failed, the clicks would have run out long before the goodbye. The name
+    // dialog before the text scene takes the player's name from the script.
+    std::string input = "name 佐藤 ミナト\n12000 press LCtrl\n0 click 10 10\n1000 click 320 240\n";
     for (int ms = 1600; ms <= 26800; ms += 600)
         input += std::to_string(ms) + " click 320 390\n";
     input += "30000 click 320 390\n"; // the goodbye's click ends the demo
@@ -140,7 +140,7 @@ TEST(DemoRun, SavedGameContinuesFromTheTitleAndReadLinesStayRead) {
     test::TempDir work;
     // The first run carries the demo to the text scene's first line, saves it in slot 1 with
     // the save button (at 16 s), and reads on through the first four lines.
-    std::string input = "1000 click 320 240\n";
+    std::string input = "0 click 10 10\n1000 click 320 240\n";
     for (int ms = 1600; ms <= 9400; ms += 600)
         input += std::to_string(ms) + " click 320 390\n";
     input += "16000 click 513 21\n17000 move 160 110\n17500 click 160 110\n";
@@ -155,7 +155,8 @@ TEST(DemoRun, SavedGameContinuesFromTheTitleAndReadLinesStayRead) {
     // The second run picks "continue" on the title, which loads slot 1, and holds Ctrl: the
     // lines read in the first run fly by, and the first one it never read (the narrator's,
     // about the voice) stops the skip.
-    std::string second = playDemo(work, "1000 click 320 280\n1500 press LCtrl\n", 6000);
+    std::string second =
+        playDemo(work, "0 click 10 10\n1000 click 320 280\n1500 press LCtrl\n", 6000);
     EXPECT_NE(second.find("\"engineState\": 44"), std::string::npos) << second;
     EXPECT_NE(second.find("{\"name\": \"BGM\", \"pack\": -1, \"volumePercent\": 100"),
               std::string::npos)
