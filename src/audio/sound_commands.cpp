@@ -88,6 +88,9 @@ bool PlayChannelOnce(Engine& engine, int channel) {
 }
 
 bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis) {
+    // While a movie owns the sound output there is nothing to load into, and nothing to say.
+    if (!engine.sound.manager)
+        return true;
     SoundChannel* record = engine.sound.channel(channel);
     if (!record || !engine.sound.buffer(channel))
         return false;

@@ -25,7 +25,8 @@ bool PlayChannelOnce(Engine& engine, int channel);
 
 // Stops the channel, loads the named sound into it, records the name and sets the channel's
 // effective volume; false, with the channel empty and its old name kept, when the sound cannot
-// be loaded or the channel does not exist.
+// be loaded or the channel does not exist. With no sound device (a movie owns the output) it
+// does nothing and reports no failure.
 bool LoadChannelSound(Engine& engine, int channel, const std::string& nameSjis);
 
 // Makes the sound device again (after a video): the video closed, a new sound manager, every

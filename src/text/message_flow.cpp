@@ -139,7 +139,8 @@ int ready(Engine& engine) {
 
     if (voiced) {
         std::string name = resolveString(engine, voice, kStringArgMax);
-        if (!loadVoice(engine, *window, name))
+        // With no sound device (a movie owns the output) the line is simply not voiced.
+        if (engine.sound.manager && !loadVoice(engine, *window, name))
             showBox(engine, "Voiceファイルロードに失敗 in MessageFlowReady()", "Warning");
         window->voiceName = name;
         if (engine.text.messageLog)
@@ -157,7 +158,7 @@ int ready(Engine& engine) {
         setPhase(engine, kFlush); // shown at once, and the voice is not started
         return 0;
     }
-    if (voiced && !PlayChannelOnce(engine, window->voiceChannel))
+    if (voiced && engine.sound.manager && !PlayChannelOnce(engine, window->voiceChannel))
         showBox(engine, "Voice再生に失敗 in MessageFlowReady()", "error");
     setPhase(engine, !window->instant && !noWait(engine) ? kReveal : kFlush);
     return 0;
@@ -344,7 +345,7 @@ int MessageWindowPeek(Engine& engine) {
 int ReplayMsgBoxSound(Engine& engine) {
     std::int32_t number = popValue(engine);
     MessageWindow* window = engine.text.window(number);
-    if (!window || window->voiceName.empty())
+    if (!window || window->voiceName.empty() || !engine.sound.manager)
         return completeCommand(engine, 0);
     if (!loadVoice(engine, *window, window->voiceName))
         showBox(engine, "Voiceファイルロードに失敗 in ReplayMsgBoxSound()", "Warning");

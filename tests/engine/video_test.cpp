@@ -101,17 +101,23 @@ TEST_F(Video, ASecondMovieReplacesTheFirstAndBadFilesAreReported) {
     std::ifstream in(game.path() / "A.AVI", std::ios::binary);
     std::string whole((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     game.write("CUT.AVI", whole.substr(0, whole.size() / 3));
+    // Damaged: a Motion JPEG movie with its middle overwritten; the broken pictures are skipped.
+    writeTestMovie(game.path() / "MJ.AVI", MovieSpec::Codec::Mjpeg, false);
+    std::ifstream mj(game.path() / "MJ.AVI", std::ios::binary);
+    std::string damaged((std::istreambuf_iterator<char>(mj)), std::istreambuf_iterator<char>());
+    std::fill_n(damaged.begin() + static_cast<std::ptrdiff_t>(damaged.size() / 2), 600, '\xFF');
+    game.write("DAMAGED.AVI", damaged);
     auto run = play("call PlayAVI(\"missing\", 0)\ncall PlayAVI(\"broken\", 0)\n"
                     "call PlayAVI(\"a\", 1)\ncall StartTimer()\ncall WaitTimer(300)\n"
                     "call PlayAVI(\"b\", 0)\ncall WaitAVI()\ncall PlayAVI(\"cut\", 0)\n"
-                    "call WaitAVI()\n");
+                    "call WaitAVI()\ncall PlayAVI(\"damaged\", 0)\ncall WaitAVI()\n");
     run->runFor(100);
     EXPECT_EQ(run->boxes(), "error: DeviceOpenに失敗 in PlayAVI()\n"
                             "error: DeviceOpenに失敗 in PlayAVI()\n");
     run->runFor(300); // B replaced A
     EXPECT_NE(run->engine->video.player->fileName().find("B.AVI"), std::string::npos);
-    run->runFor(600); // B ended; the cut file plays what it holds and ends too
-    run->runFor(1200);
+    run->runFor(600);  // B ended; the cut file plays what it holds and ends too, and so does
+    run->runFor(2400); // the damaged one
     EXPECT_EQ(run->vm().gameInts[0], 1);
     EXPECT_FALSE(run->engine->video.playing());
 }
@@ -123,7 +129,12 @@ TEST_F(Video, SoundCommandsWithoutASoundDeviceAndALoadDuringAMovie) {
     auto run = play("call InitSoundChannels(2)\ncall SaveNow(1)\nLoadVar 0 12\n"
                     "JumpIfTrue 0 loaded\nPushRef 0 12\nPushConst 0 1\nAssign\nPop\n"
                     "call PlayAVI(\"op\", 1)\ncall PlayDSB(1, \"se\", 0)\ncall StopDSB(1)\n"
-                    "call SetChannelVolumePercent(1, 50)\ncall Load(1)\nloaded:\n");
+                    "call SetChannelVolumePercent(1, 50)\ncall InitSystemButtons(1)\n"
+                    "call SetSystemButtonSound(0, 1, \"se\", 1, \"se\")\n"
+                    "call SetMessageWindowCount(1)\ncall SetMessageWindowInstant(0, 1)\n"
+                    "call SetMessageWindowVoiceChannel(0, 1)\n"
+                    "call MessageFlowReady(0, \"VOICE\", \"a\", 3, 0)\ncall ReplayMsgBoxSound(0)\n"
+                    "call Load(1)\nloaded:\n");
     run->runFor(300);
     Engine& e = *run->engine;
     // The load closed the movie and made the sound device again.
