@@ -136,6 +136,32 @@ std::string playDemo(const test::TempDir& work, const std::string& input, int ms
     return readText(dump);
 }
 
+TEST(DemoRun, TheOpeningMovieIsWhatTheScreenshotShows) {
+    test::TempDir work;
+    fs::path shot = work.path() / "movie.png";
+    fs::path dump = work.path() / "state.json";
+    test::ProcessResult r = test::runProcess(
+        VURA_BINARY,
+        {"--headless", "--quit-after", "1200", "--screenshot", shot.string(), "--dump-state",
+         dump.string(), "--save-dir", (work.path() / "sav").string(), DEMO_DIR},
+        {{"XDG_RUNTIME_DIR", work.path().string()}});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(readText(dump).find("\"video\": {\"file\": \"OPENING.AVI\", \"open\": true, "
+                                  "\"playing\": true, \"repeat\": false, \"positionMs\": 11"),
+              std::string::npos);
+    // The movie's night blue at the top, its white letters in the middle; the game itself has
+    // drawn nothing yet.
+    Surface screen;
+    std::FILE* f = std::fopen(shot.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(loadPng(screen, f));
+    std::fclose(f);
+    const std::uint8_t* sky = screen.row(20) + 320 * 3;
+    EXPECT_GT(sky[0], 30);
+    EXPECT_GT(sky[0], 2 * sky[2]);
+    EXPECT_GT(brightPixels(screen, 120, 170, 420, 140), 2000);
+}
+
 TEST(DemoRun, SavedGameContinuesFromTheTitleAndReadLinesStayRead) {
     test::TempDir work;
     // The first run carries the demo to the text scene's first line, saves it in slot 1 with
