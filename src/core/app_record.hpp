@@ -6,6 +6,7 @@
 #include "core/system_info.hpp"
 #include "platform/app_state.hpp"
 #include "platform/display_mode.hpp"
+#include "platform/frame_timer.hpp"
 #include "platform/input_state.hpp"
 #include "resources/pack_archive.hpp"
 
@@ -27,6 +28,8 @@ struct AppRecord {
     // Started by command 76: every message flies by until a mouse button or an advance key is
     // let go (or a message not read before comes, unless skip-all is on).
     bool skipMode = false;
+    // How long the main loop may wait for an event after this pass.
+    RestPlan rest;
 };
 
 } // namespace vura

@@ -240,6 +240,7 @@ void RunMainLoop(Engine& engine, std::optional<std::uint32_t> quitAfterMs) {
         }
         int before = engine.script.engineState;
         EngineTick(engine);
+        platform.setEventWait(engine.app.rest.waitMs());
         int after = engine.script.engineState;
         if (trace && after != before)
             *trace << "trace: " << now << " ms: state " << before << " -> " << after << " "

@@ -28,6 +28,12 @@ bool reached(std::uint32_t now, std::uint32_t start, std::int32_t duration) {
     return now >= start + static_cast<std::uint32_t>(duration);
 }
 
+// A wait not yet reached lets the main loop rest until its end.
+int keepWaiting(Engine& engine, std::uint32_t now, std::uint32_t start, std::int32_t duration) {
+    engine.app.rest.restFor(start + static_cast<std::uint32_t>(duration) - now);
+    return 0;
+}
+
 } // namespace
 
 std::string_view subStringPiece(std::string_view source, int mode, int start, int count) {
@@ -128,10 +134,10 @@ int WaitTimer(Engine& engine) {
     pollInput(engine);
     if (engine.app.input->IsSkipHeld() || engine.app.skipMode)
         return completeCommand(engine, 1);
-    if (reached(engine.platform.milliseconds(), script.timerStart,
-                script.commandScratch[kWaitDuration]))
+    const std::uint32_t now = engine.platform.milliseconds();
+    if (reached(now, script.timerStart, script.commandScratch[kWaitDuration]))
         return completeCommand(engine, 0);
-    return 0;
+    return keepWaiting(engine, now, script.timerStart, script.commandScratch[kWaitDuration]);
 }
 
 int WaitClick(Engine& engine) {
@@ -148,11 +154,14 @@ int WaitClick(Engine& engine) {
         engine.app.input->IsAdvanceReleased())
         return completeCommand(engine, 1);
     std::int32_t duration = script.commandScratch[kWaitDuration];
-    if (duration == 0)
+    if (duration == 0) {
+        engine.app.rest.restFor(RestPlan::kLongestMs); // only the player ends it
         return 0;
-    if (reached(engine.platform.milliseconds(), script.waitClickStart, duration))
+    }
+    const std::uint32_t now = engine.platform.milliseconds();
+    if (reached(now, script.waitClickStart, duration))
         return completeCommand(engine, 0);
-    return 0;
+    return keepWaiting(engine, now, script.waitClickStart, duration);
 }
 
 int Random(Engine& engine) {

@@ -13,6 +13,7 @@ inline constexpr int kScreenWidth = 640;
 inline constexpr int kScreenHeight = 480;
 
 struct DisplayState {
+    bool pictureShown = false; // the window has shown a picture of the game
     std::unique_ptr<LayerSet> mainLayerSet;
     std::unique_ptr<LayerSet> rightClickLayerSet;
     // What the window shows; the composed picture without text; the old picture of a

@@ -17,7 +17,16 @@ void presentScreenRect(Engine& engine, const Rect& area) {
     // While a movie shows, the window is the movie's.
     if (!screen || screen->empty() || engine.video.showing)
         return;
-    engine.platform.present(screen->view(), area);
+    presentPicture(engine, screen->view(), area);
+}
+
+void presentPicture(Engine& engine, const BgrImageView& picture, const Rect& area) {
+    engine.platform.present(picture, area);
+    // The first picture marks the end of start-up, which the window benchmark times.
+    if (!engine.display.pictureShown && engine.config.trace)
+        *engine.config.trace << "trace: " << engine.platform.milliseconds()
+                             << " ms: first picture presented\n";
+    engine.display.pictureShown = true;
 }
 
 void composeWithOverlays(Engine& engine, bool copyBackdrop) {
@@ -92,6 +101,8 @@ bool AdvanceTransition(Engine& engine) {
             DrawWindowsOnTop(engine);
         presentScreen(engine);
     }
+    if (display.effectRunning)
+        engine.app.rest.dueIn(display.currentLayerSet->stepTimer.msUntilDue());
     // A transition that holds the script holds it also in the tick that completes it.
     return display.scriptRunsDuringEffect;
 }

@@ -4,6 +4,7 @@
 // top (through ui/overlay), and the tick's step of a running transition.
 
 #include "base/rect.hpp"
+#include "platform/platform.hpp"
 
 namespace vura {
 
@@ -13,6 +14,8 @@ class Engine;
 void presentScreen(Engine& engine);
 // Paints one rectangle of the screen surface at the same place in the window.
 void presentScreenRect(Engine& engine, const Rect& area);
+// Paints `area` of any picture into the window (the screen surface, or a movie's picture).
+void presentPicture(Engine& engine, const BgrImageView& picture, const Rect& area);
 
 // Composes the current layer set into the work surface, keeps the layers alone in the backdrop
 // surface (unless copyBackdrop is false) and draws the overlays onto the work surface: the

@@ -1,5 +1,7 @@
 #include "platform/frame_timer.hpp"
 
+#include <cstdint>
+
 namespace vura {
 
 void FrameTimer::SetInterval(std::uint32_t ms) {
@@ -29,6 +31,21 @@ void FrameTimer::Reset() {
     nextDueMs = 0;
     usesTimeGetTime = 1;
     intervalMs = 16;
+}
+
+std::uint32_t FrameTimer::msUntilDue() {
+    if (check_ == &FrameTimer::counterCheck) {
+        const std::int64_t now = clock_->performanceCounter();
+        if (now > nextDueTicks || frequency <= 0)
+            return 0;
+        // Due once the counter passes nextDueTicks.
+        const std::int64_t ticks = nextDueTicks + 1 - now;
+        const std::int64_t ms =
+            ticks / frequency * 1000 + (ticks % frequency * 1000 + frequency - 1) / frequency;
+        return static_cast<std::uint32_t>(std::min<std::int64_t>(ms, UINT32_MAX));
+    }
+    const std::uint32_t now = clock_->milliseconds();
+    return now > nextDueMs ? 0 : nextDueMs - now + 1;
 }
 
 bool FrameTimer::counterCheck() {

@@ -191,8 +191,12 @@ public:
     // Destroys the main window and posts the quit, which the next pumpEvents reports.
     virtual void destroyMainWindow() = 0;
     // Takes every waiting event and hands it to the handler; returns true once the quit posted
-    // by destroyMainWindow has been taken.
+    // by destroyMainWindow has been taken. When no event is waiting it may first wait for one,
+    // up to the time set by setEventWait.
     virtual bool pumpEvents(WindowEventHandler& handler) = 0;
+    // The longest the next pumpEvents waits for an event when none is waiting (at least 1 ms).
+    // A backend on a virtual clock never waits.
+    virtual void setEventWait(int /*ms*/) {}
 
     // Read the devices; false when they cannot be read (the window does not have the focus).
     virtual bool readKeyboard(KeyArray& keys) = 0;

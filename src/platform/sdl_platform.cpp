@@ -294,9 +294,11 @@ bool SdlPlatform::pumpEvents(WindowEventHandler& handler) {
             any = true;
             handleEvent(event, handler);
         }
-        // Nothing waiting: rest until an event arrives, but never longer than 1 ms, so an
-        // engine waiting for a click costs little while timers keep their pace.
-        if (!any && window_ && SDL_WaitEventTimeout(&event, 1)) {
+        // Nothing waiting: rest until an event arrives or the engine's next work is due. An
+        // event ends the wait at once, so the pass that follows sees it without delay.
+        const int waitMs = eventWaitMs_;
+        eventWaitMs_ = 1;
+        if (!any && window_ && SDL_WaitEventTimeout(&event, waitMs)) {
             handleEvent(event, handler);
             while (SDL_PollEvent(&event))
                 handleEvent(event, handler);

@@ -43,6 +43,7 @@ public:
     bool setFullScreen(bool on) override;
     void destroyMainWindow() override;
     bool pumpEvents(WindowEventHandler& handler) override;
+    void setEventWait(int ms) override { eventWaitMs_ = ms < 1 ? 1 : ms; }
     bool readKeyboard(KeyArray& keys) override;
     bool readMouse(MouseSnapshot& mouse) override;
     MessageBoxAnswer messageBox(BoxOwner owner, std::string_view textSjis,
@@ -77,6 +78,7 @@ private:
     int height_ = 0;
     bool focused_ = false;
     bool quitPosted_ = false;
+    int eventWaitMs_ = 1; // for the next pumpEvents only
     DeviceState devices_;
     // The SDL buttons held down, one bit each, while the mouse is captured.
     unsigned heldButtons_ = 0;

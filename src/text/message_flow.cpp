@@ -242,7 +242,9 @@ int clickWait(Engine& engine, const MessageWindow& window) {
     Animation& mark = engine.text.animations[kClickWaitMark];
     if (mark.enabled && mark.timer.isDue())
         DrawAnimationFrame(engine, kClickWaitMark, mark.x, mark.y);
-    if (engine.app.input->IsAdvanceReleased()) {
+    if (!engine.app.input->IsAdvanceReleased()) {
+        engine.app.rest.restFor(mark.enabled ? mark.timer.msUntilDue() : RestPlan::kLongestMs);
+    } else {
         // An instant window shows the page after a click wait at once too, as it does the first.
         setPhase(engine, window.instant || noWait(engine) ? kFlush : kReveal);
         engine.display.screenSurface->copyRectInPlace(*engine.display.workSurface, mark.x, mark.y,
@@ -259,6 +261,8 @@ int characterDelay(Engine& engine, MessageWindow& window) {
         return flush(engine, window);
     if (window.characterTimer.isDue())
         setPhase(engine, kReveal);
+    else
+        engine.app.rest.restFor(window.characterTimer.msUntilDue());
     return 0;
 }
 
@@ -335,6 +339,8 @@ int MessageWindowPeek(Engine& engine) {
         pollInput(engine);
         if (peekEndReleased(*engine.app.input))
             engine.script.commandPhase = kPeekEnd;
+        else
+            engine.app.rest.restFor(RestPlan::kLongestMs);
         return 0;
     default:
         rebuildAfterPeek(engine);

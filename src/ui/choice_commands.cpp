@@ -124,7 +124,11 @@ int choose(Engine& engine, MessageWindow& window) {
     if (hit >= 0 && engine.app.input->buttonReleased(0)) {
         engine.script.commandScratch[kChosen] = hit;
         engine.script.commandPhase = kChoiceEnd;
+        return 0;
     }
+    Animation& cursor = engine.text.animations[kChoiceCursor];
+    engine.app.rest.restFor(hit >= 0 && cursor.enabled ? cursor.timer.msUntilDue()
+                                                       : RestPlan::kLongestMs);
     return 0;
 }
 

@@ -163,6 +163,7 @@ int browse(Engine& engine) {
         scroll(engine, 1);
     if (v.hovered >= 0 && input.buttonReleased(0))
         replayVoice(engine, v.buttons[static_cast<std::size_t>(v.hovered)]);
+    engine.app.rest.restFor(RestPlan::kLongestMs);
     return 0;
 }
 

@@ -206,6 +206,7 @@ int waitOnMap(Engine& engine, bool chips) {
         map.hovered = -1;
         return FinishPickWait(engine, hit);
     }
+    engine.app.rest.restFor(RestPlan::kLongestMs);
     return 0;
 }
 

@@ -301,6 +301,7 @@ int SaveLoadMapWait(Engine& engine) {
         map.hovered = -1;
         return FinishPickWait(engine, hit);
     }
+    engine.app.rest.restFor(RestPlan::kLongestMs);
     return 0;
 }
 

@@ -39,8 +39,8 @@ void dropPlayer(Engine& engine) {
 }
 
 void present(Engine& engine, const VideoFrame& frame) {
-    engine.platform.present({frame.pixels.data(), frame.width, frame.height, frame.pitch},
-                            {0, 0, frame.width, frame.height});
+    presentPicture(engine, {frame.pixels.data(), frame.width, frame.height, frame.pitch},
+                   {0, 0, frame.width, frame.height});
     engine.video.showing = true;
 }
 
@@ -68,6 +68,8 @@ void AdvanceVideo(Engine& engine) {
     VideoPlayer& player = *video.player;
     if (const VideoFrame* frame = player.update())
         present(engine, *frame);
+    if (player.isPlaying())
+        engine.app.rest.dueIn(player.msUntilNextPicture());
     const std::optional<std::uint32_t> end = player.takeEnd();
     if (!end || *end != player.serial())
         return; // the end of an earlier play
@@ -128,8 +130,10 @@ int WaitAVI(Engine& engine) {
     pollInput(engine);
     const InputState& input = *engine.app.input;
     if (!input.IsAdvanceReleased() && !input.IsSkipHeld() && !engine.app.skipMode &&
-        engine.video.playing())
+        engine.video.playing()) {
+        engine.app.rest.restFor(RestPlan::kLongestMs); // the movie says when its picture is due
         return 0;
+    }
     return completeCommand(engine);
 }
 

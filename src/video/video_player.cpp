@@ -148,6 +148,21 @@ const VideoFrame* VideoPlayer::update() {
     return changed;
 }
 
+std::uint32_t VideoPlayer::msUntilNextPicture() {
+    std::int64_t start = -1;
+    if (mode_ == Mode::Deterministic) {
+        if (next_)
+            start = next_->startMs;
+    } else {
+        std::lock_guard<std::mutex> lock(framesMutex_);
+        if (!frames_.empty())
+            start = frames_.front().startMs;
+    }
+    const std::int64_t wait = start - positionMs();
+    return start < 0 || wait <= 0 ? 0
+                                  : static_cast<std::uint32_t>(std::min<std::int64_t>(wait, 1000));
+}
+
 const VideoFrame* VideoPlayer::updateDeterministic(std::int64_t now) {
     bool changed = false;
     for (;;) {

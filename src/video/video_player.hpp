@@ -65,6 +65,8 @@ public:
 
     // Once per main loop pass: the picture due now when it is new, else null.
     const VideoFrame* update();
+    // Milliseconds until the next picture is due (0 when one is due now or none is ready yet).
+    std::uint32_t msUntilNextPicture();
     // The picture shown last, or null before the first.
     const VideoFrame* shown() const { return hasShown_ ? &shown_ : nullptr; }
     // The serial of a play that ran to its end since the last call: its last picture had its

@@ -113,7 +113,11 @@ TEST_F(TickTest, TransitionHoldsTheHandlerUntilItCompletes) {
     h->pass(); // the first step, due at once, draws the old picture
     EXPECT_TRUE(e().display.effectRunning);
     EXPECT_EQ(e().display.screenSurface->row(0)[0], 0);
-    int passes = 1;
+    EXPECT_EQ(e().app.rest.waitMs(), 16); // the loop may sleep until the next step, 17 ms on
+    for (int i = 0; i < 10; ++i)
+        h->pass();
+    EXPECT_EQ(e().app.rest.waitMs(), 7);
+    int passes = 11;
     while (e().display.effectRunning && passes < 100) {
         h->pass();
         ++passes;

@@ -77,6 +77,29 @@ TEST_F(FlowTest, WaitTimerCountsFromStartTimerAndIgnoresClicks) {
     EXPECT_EQ(run.vm().gameInts[0], 0) << "time passed, not cut short";
 }
 
+// A wait lets the main loop sleep until its end or an event, never past it; running commands
+// and a frozen script are told apart.
+TEST_F(FlowTest, WaitsLetTheLoopRestUntilTheirEnd) {
+    game.layout();
+    game.script("INIT", "call StartTimer()\nPushRef 0 0\nPushConst 0 40\nCallCommand WaitTimer\n"
+                        "Assign\nPop\ncall WaitClick(0)");
+    GameRun run(game, "100 focus out\n");
+    ASSERT_TRUE(run.start());
+    Engine& e = *run.engine;
+    run.pass();
+    EXPECT_EQ(e.app.rest.waitMs(), 1); // the script is running
+    while (e.script.engineState != 14 || e.script.commandPhase == 0)
+        run.pass();
+    std::uint32_t left = e.script.timerStart + 40 - run.platform->milliseconds();
+    run.pass();
+    EXPECT_EQ(e.app.rest.waitMs(), static_cast<int>(std::min(left - 1, 16u)));
+    run.runFor(45);
+    EXPECT_EQ(e.app.rest.waitMs(), 16); // WaitClick(0): only the player ends it
+    run.runFor(55);
+    EXPECT_FALSE(e.app.appState->active);
+    EXPECT_EQ(e.app.rest.waitMs(), 16);
+}
+
 TEST_F(FlowTest, WaitTimerCutShortByCtrl) {
     auto run = play("call StartTimer()\n"
                     "PushRef 0 0\nPushConst 0 5000\nCallCommand WaitTimer\nAssign\nPop\n"

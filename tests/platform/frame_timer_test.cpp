@@ -111,6 +111,33 @@ TEST_P(EitherCheck, LateCheckSchedulesFromNowWithoutCatchUp) {
     EXPECT_TRUE(timer.isDue());
 }
 
+// The main loop sleeps on this answer, so it must never say later than isDue() would.
+TEST_P(EitherCheck, MsUntilDueCountsDownToTheDueCheck) {
+    FrameTimer timer(clock, 16);
+    start(timer);
+    for (std::uint32_t left = 17; left > 0; --left) {
+        EXPECT_EQ(timer.msUntilDue(), left);
+        EXPECT_FALSE(timer.isDue());
+        advance(1);
+    }
+    EXPECT_EQ(timer.msUntilDue(), 0u);
+    EXPECT_TRUE(timer.isDue());
+}
+
+TEST(RestPlan, OnlyAPassThatWaitedRestsAndNeverPastWhatIsDue) {
+    RestPlan plan;
+    plan.startPass();
+    plan.dueIn(5);
+    EXPECT_EQ(plan.waitMs(), 1); // nobody waited: the quickest pace
+    plan.restFor(40);
+    EXPECT_EQ(plan.waitMs(), 5); // the earlier work wins
+    plan.startPass();
+    plan.restFor(40);
+    EXPECT_EQ(plan.waitMs(), 16);
+    plan.restFor(0);
+    EXPECT_EQ(plan.waitMs(), 1);
+}
+
 TEST(FrameTimer, IntervalTicksAreComputedIn64Bits) {
     FakeClock clock;
     clock.frequency = 10000000;

@@ -26,10 +26,11 @@ class NullHandler : public WindowEventHandler {
 public:
     void OnClose() override { ++closes; }
     void OnActivateApp(bool) override {}
-    void OnMouseMove(int, int) override {}
+    void OnMouseMove(int, int) override { ++moves; }
     void OnMove(int, int) override {}
     void OnPaint() override {}
     int closes = 0;
+    int moves = 0;
 };
 
 struct X11Window {
@@ -188,6 +189,42 @@ bool pulled(CountingSource& source) {
     for (int i = 0; i < 200 && source.frames == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     return source.frames > 0;
+}
+
+// An idle engine sleeps in pumpEvents for as long as it asked, but an event arriving in the
+// meantime ends the sleep at once and is handled in the same call.
+TEST(SdlWindow, EventWaitSleepsUntilAnEventArrives) {
+    X11Window x;
+    ASSERT_NE(x.display, nullptr);
+    SdlPlatform platform;
+    NullHandler handler;
+    ASSERT_TRUE(platform.registerWindowClass("VURA"));
+    ASSERT_TRUE(platform.openMainWindow("wait", 640, 480));
+    settle(platform, handler);
+    using Clock = std::chrono::steady_clock;
+    auto elapsedMs = [](Clock::time_point since) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+    };
+
+    platform.setEventWait(80);
+    auto start = Clock::now();
+    platform.pumpEvents(handler);
+    EXPECT_GE(elapsedMs(start), 70);
+
+    auto window = static_cast<Window>(platform.nativeWindowId());
+    std::thread mover([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        X11Window other;
+        XWarpPointer(other.display, 0, window, 0, 0, 0, 0, 100, 100);
+        XFlush(other.display);
+    });
+    platform.setEventWait(3000);
+    start = Clock::now();
+    while (handler.moves == 0 && elapsedMs(start) < 3000)
+        platform.pumpEvents(handler);
+    mover.join();
+    EXPECT_GT(handler.moves, 0);
+    EXPECT_LT(elapsedMs(start), 1000);
 }
 
 TEST(SdlAudio, PullsInRealTimeAndStopsWhenDestroyed) {
