@@ -87,11 +87,14 @@ wait:
     call MessageFlowReady(0, \"クリックを待っています。\\w\\p\", 0, 0)
     Jump 0 wait"
 
+# Two pictures, one over the other, crossfading back and forth without end.
 make_game fade "$background
+    call LoadLayer(0, \"title\")
+    call SetLayerSourceRect(0, 0, 0, -1, -1)
 fade:
-    call LoadLayer(3, \"title\")
+    call SetLayerVisible(0, 1)
     call StartupGraphicEffect(0, 120, false, 3)
-    call LoadLayer(3, \"room\")
+    call SetLayerVisible(0, 0)
     call StartupGraphicEffect(0, 120, false, 3)
     Jump 0 fade"
 

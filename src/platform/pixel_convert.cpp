@@ -6,6 +6,19 @@
 
 namespace vura {
 
+#if defined(__x86_64__) || defined(__i386__)
+namespace pixel_convert_detail {
+int convertRowSsse3(const std::uint8_t* s, std::uint32_t* d, int width);
+}
+
+namespace {
+
+// Chosen once: the shuffle kernel when the processor has SSSE3.
+const bool kHasSsse3 = __builtin_cpu_supports("ssse3");
+
+} // namespace
+#endif
+
 Rect clipRect(const Rect& area, int width, int height) {
     return intersect(area, boundsOf(width, height));
 }
@@ -17,6 +30,12 @@ void convertBgrToXrgb(const BgrImageView& source, const Rect& area, std::uint8_t
         auto* d = reinterpret_cast<std::uint32_t*>(dest +
                                                    static_cast<std::ptrdiff_t>(y) * destPitchBytes);
         int x = 0;
+#if defined(__x86_64__) || defined(__i386__)
+        if (kHasSsse3) {
+            x = pixel_convert_detail::convertRowSsse3(s, d, area.width);
+            s += 3 * x;
+        }
+#endif
         // Four pixels at a time read as three 32-bit words; the compiler keeps this in
         // registers, which is several times faster than byte-wise loads.
         for (; std::endian::native == std::endian::little && x + 4 <= area.width; x += 4, s += 12) {

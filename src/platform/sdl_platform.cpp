@@ -50,6 +50,44 @@ SDL_AudioDeviceID openDefaultAudioDevice(AudioSource& source) {
     return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
 }
 
+// True when the renderer draws through an OpenGL that rasterizes on the processor (Mesa's
+// llvmpipe or softpipe: no GPU, as under Xvfb or on a remote desktop).
+bool rendersOnTheProcessor(SDL_Renderer* renderer) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name ||
+        std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int kGlRenderer = 0x1F01;
+    const unsigned char* name = getString ? getString(kGlRenderer) : nullptr;
+    if (!name)
+        return false;
+    const std::string text(reinterpret_cast<const char*>(name));
+    for (const char* software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (text.find(software) != std::string::npos)
+            return true;
+    return false;
+}
+
+// The window's renderer, without vertical sync: presenting must never block the tick, which
+// paces itself. A GPU's renderer where there is one. Where OpenGL would rasterize on the
+// processor, SDL's own software renderer costs far less for the same frames (a crossfade under
+// Xvfb takes a third of the time): it composes in memory and hands the frame to the X server
+// through shared memory, once the window's framebuffer is no longer emulated with OpenGL. A
+// renderer named in SDL_RENDER_DRIVER is taken as it is.
+SDL_Renderer* createRenderer(SDL_Window* window) {
+    if (const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER); chosen && *chosen)
+        return SDL_CreateRenderer(window, -1, 0);
+    if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED)) {
+        if (!rendersOnTheProcessor(renderer))
+            return renderer;
+        SDL_DestroyRenderer(renderer);
+    }
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+}
+
 } // namespace
 
 // The open device and whether opening it started SDL's audio subsystem. close() may be called
@@ -167,10 +205,7 @@ bool SdlPlatform::openMainWindow(std::string_view captionSjis, int clientWidth, 
         std::cerr << "vura: cannot create the window: " << SDL_GetError() << '\n';
         return false;
     }
-    // No vertical sync: presenting must never block the tick, which paces itself.
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-    if (!renderer_)
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    renderer_ = createRenderer(window_);
     if (renderer_) {
         SDL_RenderSetLogicalSize(renderer_, clientWidth, clientHeight);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,

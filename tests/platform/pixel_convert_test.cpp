@@ -27,7 +27,7 @@ TEST(PixelConvert, MatchesPerPixelReferenceForOddWidthsAndOffsets) {
         b = static_cast<std::uint8_t>(rng());
     BgrImageView src{bytes.data(), kWidth, kHeight, kPitch};
 
-    for (int width : {1, 2, 3, 4, 5, 7, 8, 641}) {
+    for (int width : {1, 2, 3, 4, 5, 7, 8, 15, 16, 17, 33, 641}) {
         for (Rect area : {Rect{0, 0, width, 3}, Rect{1, 5, width, 4},
                           Rect{kWidth - width, kHeight - 2, width, 2}}) {
             SCOPED_TRACE(testing::Message() << "area " << area.x << "," << area.y << " "
