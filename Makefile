@@ -6,7 +6,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	libfreetype-dev libfontconfig-dev fonts-ipafont-gothic fonts-ipafont-mincho \
 	libavformat-dev libavcodec-dev libswscale-dev libswresample-dev \
 	libgtest-dev libgmock-dev libbenchmark-dev \
-	xvfb xauth libx11-dev clang libclang-rt-14-dev
+	xvfb xauth libx11-dev openbox clang libclang-rt-14-dev
 
 JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO   := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

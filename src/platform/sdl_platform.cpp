@@ -286,9 +286,64 @@ bool SdlPlatform::setFullScreen(bool on) {
     // the renderer's logical size; leaving it restores the window's size and place.
     if (SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return false;
+    if (on)
+        coverDisplayWithoutWindowManager();
+    else
+        restoreAfterCovering();
     updateScaleMode();
     renderFrame();
     return true;
+}
+
+// Full screen is a request to the window manager. Without one (a kiosk X session) nobody
+// grants it: the window keeps its size while SDL scales the picture for the whole display,
+// so only its middle would show. When the window's real size has not followed within a
+// moment, the engine sizes and places it over the display itself, and puts it back on leaving.
+void SdlPlatform::coverDisplayWithoutWindowManager() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Rect bounds{};
+    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11 ||
+        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &bounds) != 0)
+        return;
+    Display* display = info.info.x11.display;
+    const ::Window window = info.info.x11.window;
+    XWindowAttributes now{};
+    for (int wait = 0; wait < 20; ++wait) {
+        XSync(display, False);
+        if (!XGetWindowAttributes(display, window, &now))
+            return;
+        if (now.width == bounds.w && now.height == bounds.h)
+            return; // a window manager did it
+        SDL_Delay(10);
+    }
+    ::Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    covered_ = Rect{x, y, now.width, now.height};
+    XMoveResizeWindow(display, window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+                      static_cast<unsigned>(bounds.h));
+    XRaiseWindow(display, window);
+    XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    XSync(display, False);
+#endif
+}
+
+void SdlPlatform::restoreAfterCovering() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (!covered_)
+        return;
+    const Rect r = *covered_;
+    covered_.reset();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+        return;
+    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, r.x, r.y,
+                      static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+    XSync(info.info.x11.display, False);
+#endif
 }
 
 PanelSurface* SdlPlatform::mainPanelSurface() {

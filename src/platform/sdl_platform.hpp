@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 struct SDL_Window;
 struct SDL_Renderer;
@@ -66,6 +67,8 @@ private:
     void releaseCapture();
     void renderFrame();
     void updateScaleMode();
+    void coverDisplayWithoutWindowManager();
+    void restoreAfterCovering();
     MessageBoxAnswer systemMessageBox(BoxOwner owner, std::string_view textSjis,
                                       std::string_view captionSjis, MessageBoxButtons buttons);
 
@@ -79,6 +82,9 @@ private:
     bool focused_ = false;
     bool quitPosted_ = false;
     int eventWaitMs_ = 1; // for the next pumpEvents only
+    // Where the window was before the engine itself laid it over the display (no window
+    // manager granted full screen).
+    std::optional<Rect> covered_;
     DeviceState devices_;
     // The SDL buttons held down, one bit each, while the mouse is captured.
     unsigned heldButtons_ = 0;

@@ -151,6 +151,43 @@ TEST(SdlWindow, ScaledWindowKeepsThePictureInClientCoordinates) {
     XDestroyImage(image);
 }
 
+// Full screen covers the display, with a window manager (x11.SdlWindowUnderOpenbox) and
+// without one (x11.SdlWindow, a bare server), and leaving it brings the window back. The
+// 1280 x 1024 display shows the picture twice as large between 32-pixel bars.
+TEST(SdlWindow, FullScreenCoversTheDisplayAndLeavingRestoresTheWindow) {
+    X11Window x;
+    ASSERT_NE(x.display, nullptr);
+    SdlPlatform platform;
+    NullHandler handler;
+    ASSERT_TRUE(platform.registerWindowClass("VURA"));
+    ASSERT_TRUE(platform.openMainWindow("x", 640, 480));
+    settle(platform, handler);
+    auto window = static_cast<Window>(platform.nativeWindowId());
+    std::vector<std::uint8_t> pixels(1920 * 480, 255); // white
+    platform.present({pixels.data(), 640, 480, 1920}, {0, 0, 640, 480});
+
+    ASSERT_TRUE(platform.setFullScreen(true));
+    XWindowAttributes a{};
+    for (int i = 0; i < 20 && XGetWindowAttributes(x.display, window, &a) && a.width != 1280; ++i)
+        settle(platform, handler);
+    EXPECT_EQ(a.width, 1280);
+    EXPECT_EQ(a.height, 1024);
+    settle(platform, handler);
+    XImage* image = XGetImage(x.display, window, 0, 0, 1280, 1024, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(XGetPixel(image, 640, 16) & 0xFFFFFF, 0u);          // the bar above
+    EXPECT_EQ(XGetPixel(image, 0, 32) & 0xFFFFFF, 0xFFFFFFu);     // the picture's corner
+    EXPECT_EQ(XGetPixel(image, 1279, 991) & 0xFFFFFF, 0xFFFFFFu); // and the opposite one
+    EXPECT_EQ(XGetPixel(image, 640, 1010) & 0xFFFFFF, 0u);        // the bar below
+    XDestroyImage(image);
+
+    ASSERT_TRUE(platform.setFullScreen(false));
+    for (int i = 0; i < 20 && XGetWindowAttributes(x.display, window, &a) && a.width != 640; ++i)
+        settle(platform, handler);
+    EXPECT_EQ(a.width, 640);
+    EXPECT_EQ(a.height, 480);
+}
+
 TEST(SdlWindow, PresentUploadsOnlyTheRectangleAskedFor) {
     X11Window x;
     ASSERT_NE(x.display, nullptr);
