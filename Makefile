@@ -18,7 +18,7 @@ help:
 	@echo "make run    build the engine (Release, build/) and start it on the bundled demo"
 	@echo "make test   build and run the whole test suite in build/ and again in build-asan/,"
 	@echo "            and the sound tests under ThreadSanitizer in build-tsan/"
-	@echo "make bench  build and run the benchmarks"
+	@echo "make bench  build and run the benchmarks, and measure the engine in a window (Xvfb)"
 	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
 	@echo "make format reformat the sources with clang-format"
 
@@ -66,8 +66,10 @@ test-tsan: build-tsan
 # The address sanitizer tree runs last, so the last lines are the whole suite's ctest summary.
 test: test-release test-tsan test-asan
 
+# The benchmarks, then the engine in a real window measured from outside (bench/window_figures.sh).
 bench: build
 	./build/bench/vura-bench
+	xvfb-run -a -s "-screen 0 1280x1024x24" bench/window_figures.sh build
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_FUZZ=ON

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -70,6 +71,19 @@ bool rendersOnTheProcessor(SDL_Renderer* renderer) {
     return false;
 }
 
+// Whether this process can reach a GPU at all: a render node, or NVIDIA's own device. Without
+// one, OpenGL could only be Mesa's rasterizer on the processor, and loading it to ask would
+// cost start-up time for nothing.
+bool gpuReachable() {
+    std::error_code ec;
+    if (std::filesystem::exists("/dev/nvidiactl", ec))
+        return true;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec))
+        if (entry.path().filename().string().starts_with("renderD"))
+            return true;
+    return false;
+}
+
 // The window's renderer, without vertical sync: presenting must never block the tick, which
 // paces itself. A GPU's renderer where there is one. Where OpenGL would rasterize on the
 // processor, SDL's own software renderer costs far less for the same frames (a crossfade under
@@ -79,10 +93,12 @@ bool rendersOnTheProcessor(SDL_Renderer* renderer) {
 SDL_Renderer* createRenderer(SDL_Window* window) {
     if (const char* chosen = SDL_GetHint(SDL_HINT_RENDER_DRIVER); chosen && *chosen)
         return SDL_CreateRenderer(window, -1, 0);
-    if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED)) {
-        if (!rendersOnTheProcessor(renderer))
-            return renderer;
-        SDL_DestroyRenderer(renderer);
+    if (gpuReachable()) {
+        if (SDL_Renderer* renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED)) {
+            if (!rendersOnTheProcessor(renderer))
+                return renderer;
+            SDL_DestroyRenderer(renderer);
+        }
     }
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     return SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
@@ -90,21 +106,16 @@ SDL_Renderer* createRenderer(SDL_Window* window) {
 
 } // namespace
 
-// The open device and whether opening it started SDL's audio subsystem. close() may be called
-// twice: by the output's destructor and by the platform's, whichever comes first.
+// The open device. close() may be called twice: by the output's destructor and by the
+// platform's, whichever comes first.
 struct SdlPlatform::AudioDevice {
     SDL_AudioDeviceID id = 0;
-    bool startedSubsystem = false;
 
     void close() {
         if (id != 0) {
             // Waits for a callback in progress; none comes after.
             SDL_CloseAudioDevice(id);
             id = 0;
-        }
-        if (startedSubsystem) {
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            startedSubsystem = false;
         }
     }
 };
@@ -127,6 +138,8 @@ SdlPlatform::~SdlPlatform() {
     // An output still open stops pulling before SDL shuts down under it.
     if (audio_)
         audio_->close();
+    if (audioStarted_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
     destroyMainWindow();
     if (videoReady_)
         SDL_Quit();
@@ -598,14 +611,17 @@ std::unique_ptr<AudioOutput> SdlPlatform::openAudio(AudioSource& source) {
     if (audio_ && audio_->id != 0)
         return nullptr; // one output at a time
     auto device = std::make_shared<AudioDevice>();
+    // SDL's sound subsystem starts with the first output and stays up until the platform ends:
+    // looking for a driver and a device again for each output (a movie's, then the game's
+    // again) would cost tens of milliseconds every time, the most where there is no device.
     if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0)
-        device->startedSubsystem = true;
+        audioStarted_ = true;
     if (SDL_WasInit(SDL_INIT_AUDIO) != 0)
         device->id = openDefaultAudioDevice(source);
     if (device->id == 0) {
         // Servers and containers often have no sound device. SDL's dummy driver then takes the
         // frames and drops them, pulling at the device's pace, so the game's sound (and whatever
-        // waits for it to end) keeps real time.
+        // waits for it to end) keeps real time. It stays the driver for the rest of the run.
         std::cerr << "vura: no sound device (" << SDL_GetError() << "); playing silently\n";
         if (SDL_WasInit(SDL_INIT_AUDIO) != 0) {
             // Replaces the running driver; the subsystem stays started as it was.
@@ -616,7 +632,7 @@ std::unique_ptr<AudioOutput> SdlPlatform::openAudio(AudioSource& source) {
             // hint chooses over SDL_AUDIODRIVER too while it is set with this priority.
             SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
             if (SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
-                device->startedSubsystem = true;
+                audioStarted_ = true;
                 device->id = openDefaultAudioDevice(source);
             }
             SDL_ResetHint(SDL_HINT_AUDIODRIVER);

@@ -89,6 +89,7 @@ private:
     // The SDL buttons held down, one bit each, while the mouse is captured.
     unsigned heldButtons_ = 0;
     std::shared_ptr<AudioDevice> audio_;
+    bool audioStarted_ = false; // SDL's sound subsystem was started here, and is quit at the end
     BoxPainter* painter_ = nullptr;
     std::unique_ptr<SdlPanelSurface> mainPanel_;
 };
