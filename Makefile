@@ -68,7 +68,7 @@ test: test-release test-tsan test-asan
 
 # The benchmarks, then the engine in a real window measured from outside (bench/window_figures.sh).
 bench: build
-	./build/bench/vura-bench
+	xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/vura-bench
 	xvfb-run -a -s "-screen 0 1280x1024x24" bench/window_figures.sh build
 
 fuzz: deps
