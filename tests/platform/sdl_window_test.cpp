@@ -76,6 +76,21 @@ void settle(SdlPlatform& platform, NullHandler& handler) {
     }
 }
 
+// A 640 x 480 main window, open and settled, for the tests that start from one.
+struct OpenWindow : ::testing::Test {
+    void SetUp() override {
+        ASSERT_NE(x.display, nullptr) << "no X display";
+        ASSERT_TRUE(platform.registerWindowClass("VURA"));
+        ASSERT_TRUE(platform.openMainWindow("x", 640, 480));
+        settle(platform, handler);
+        window = static_cast<Window>(platform.nativeWindowId());
+    }
+    X11Window x;
+    SdlPlatform platform;
+    NullHandler handler;
+    Window window = 0;
+};
+
 TEST(SdlWindow, OpensWithClientAreaCaptionClassAndPicture) {
     X11Window x;
     ASSERT_NE(x.display, nullptr) << "no X display";
@@ -154,15 +169,7 @@ TEST(SdlWindow, ScaledWindowKeepsThePictureInClientCoordinates) {
 // Full screen covers the display, with a window manager (x11.SdlWindowUnderOpenbox) and
 // without one (x11.SdlWindow, a bare server), and leaving it brings the window back. The
 // 1280 x 1024 display shows the picture twice as large between 32-pixel bars.
-TEST(SdlWindow, FullScreenCoversTheDisplayAndLeavingRestoresTheWindow) {
-    X11Window x;
-    ASSERT_NE(x.display, nullptr);
-    SdlPlatform platform;
-    NullHandler handler;
-    ASSERT_TRUE(platform.registerWindowClass("VURA"));
-    ASSERT_TRUE(platform.openMainWindow("x", 640, 480));
-    settle(platform, handler);
-    auto window = static_cast<Window>(platform.nativeWindowId());
+TEST_F(OpenWindow, FullScreenCoversTheDisplayAndLeavingRestoresTheWindow) {
     std::vector<std::uint8_t> pixels(1920 * 480, 255); // white
     platform.present({pixels.data(), 640, 480, 1920}, {0, 0, 640, 480});
 
@@ -230,14 +237,7 @@ bool pulled(CountingSource& source) {
 
 // An idle engine sleeps in pumpEvents for as long as it asked, but an event arriving in the
 // meantime ends the sleep at once and is handled in the same call.
-TEST(SdlWindow, EventWaitSleepsUntilAnEventArrives) {
-    X11Window x;
-    ASSERT_NE(x.display, nullptr);
-    SdlPlatform platform;
-    NullHandler handler;
-    ASSERT_TRUE(platform.registerWindowClass("VURA"));
-    ASSERT_TRUE(platform.openMainWindow("wait", 640, 480));
-    settle(platform, handler);
+TEST_F(OpenWindow, EventWaitSleepsUntilAnEventArrives) {
     using Clock = std::chrono::steady_clock;
     auto elapsedMs = [](Clock::time_point since) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
@@ -248,7 +248,6 @@ TEST(SdlWindow, EventWaitSleepsUntilAnEventArrives) {
     platform.pumpEvents(handler);
     EXPECT_GE(elapsedMs(start), 70);
 
-    auto window = static_cast<Window>(platform.nativeWindowId());
     std::thread mover([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
         X11Window other;
