@@ -111,7 +111,6 @@ struct Run {
         if (now >= nextReport) {
             std::printf("soak: %.0f s, %llu ticks, %d plays, RSS %.1f MB\n", seconds(now),
                         progress.ticks, progress.play, megabytes(rss));
-            std::fflush(stdout);
             nextReport = now + std::chrono::seconds(60);
         }
     }
@@ -199,6 +198,8 @@ int main(int argc, char** argv) {
 #if defined(__SANITIZE_ADDRESS__)
     __sanitizer_set_death_callback(sanitizerDied);
 #endif
+    // Line by line even into a pipe: a sanitizer ends the process without flushing what waits.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     Run run;
     run.gameDirectory = argc > 1 ? argv[1] : DEMO_DIR;
     const unsigned long long secondsWanted = envNumber("SOAK_SECONDS", 60);
@@ -217,7 +218,6 @@ int main(int argc, char** argv) {
 
     std::printf("soak: seed %llu, %llu s, %u ms a tick, game %s\n", progress.seed, secondsWanted,
                 run.tickMs, run.gameDirectory.c_str());
-    std::fflush(stdout);
     run.start = WallClock::now();
     run.end = run.start + std::chrono::seconds(secondsWanted);
     run.nextSample = run.start;
