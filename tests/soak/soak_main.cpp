@@ -30,7 +30,16 @@
 #include <string>
 #include <vector>
 
+// GCC says so with __SANITIZE_ADDRESS__, clang through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define VURA_SOAK_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VURA_SOAK_ASAN 1
+#endif
+#endif
+
+#if defined(VURA_SOAK_ASAN)
 #include <sanitizer/common_interface_defs.h>
 #include <sanitizer/lsan_interface.h>
 
@@ -175,7 +184,7 @@ struct Run {
 
 // A play that left memory nobody points to fails the run at once, naming the play.
 bool noLeaksSoFar(bool verbose) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VURA_SOAK_ASAN)
     // What is still allocated between plays: memory that a play leaves behind and something
     // still points to (a cache, a registry) shows as a climb here.
     if (verbose)
@@ -195,7 +204,7 @@ bool noLeaksSoFar(bool verbose) {
 } // namespace
 
 int main(int argc, char** argv) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VURA_SOAK_ASAN)
     __sanitizer_set_death_callback(sanitizerDied);
 #endif
     // Line by line even into a pipe: a sanitizer ends the process without flushing what waits.
@@ -223,11 +232,17 @@ int main(int argc, char** argv) {
     run.nextSample = run.start;
     run.nextReport = run.start + std::chrono::seconds(60);
     bool ok = true;
-    while (ok && WallClock::now() < run.end)
-        ok = run.play() && noLeaksSoFar(run.verbose);
+    bool leaked = false;
+    while (ok && WallClock::now() < run.end) {
+        ok = run.play();
+        leaked = ok && !noLeaksSoFar(run.verbose);
+        ok = ok && !leaked;
+    }
     run.sample(WallClock::now());
     std::error_code ec;
     std::filesystem::remove_all(run.saveDirectory, ec);
+    if (leaked)
+        std::_Exit(1); // without LeakSanitizer's check at the exit, which says it all again
     if (!ok)
         return 1;
 
