@@ -156,7 +156,8 @@ struct Run {
             bool quit = platform.pumpEvents(*engine.app.appState);
             EngineTick(engine);
             ++progress.ticks;
-            commandsRun.set(static_cast<std::size_t>(engine.script.engineState) % kCommandCount);
+            if (const int state = engine.script.engineState; state >= 0 && state < kCommandCount)
+                commandsRun.set(static_cast<std::size_t>(state));
             if (quit) {
                 if (!closing)
                     ++playsEndedByGame;
