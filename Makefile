@@ -12,12 +12,14 @@ JOBS   ?= $(shell nproc 2>/dev/null || echo 2)
 SUDO   := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 CMAKE_GEN := -G Ninja
 
-.PHONY: run test deps build build-asan build-tsan test-release test-asan test-tsan bench fuzz format clean help
+.PHONY: run test deps build build-asan build-tsan test-release test-asan test-tsan soak bench fuzz format clean help
 
 help:
 	@echo "make run    build the engine (Release, build/) and start it on the bundled demo"
 	@echo "make test   build and run the whole test suite in build/ and again in build-asan/,"
 	@echo "            and the sound tests under ThreadSanitizer in build-tsan/"
+	@echo "make soak   play the demo in build-asan/ with a random player for SOAK_SECONDS (60)"
+	@echo "            and fail on a sanitizer report, a crash, a leak or memory growth over 5 %"
 	@echo "make bench  build and run the benchmarks, and measure the engine in a window (Xvfb)"
 	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
 	@echo "make format reformat the sources with clang-format"
@@ -63,8 +65,18 @@ test-asan: build-asan
 test-tsan: build-tsan
 	cd build-tsan && ctest --output-on-failure -j $(JOBS)
 
-# The address sanitizer tree runs last, so the last lines are the whole suite's ctest summary.
-test: test-release test-tsan test-asan
+# The address sanitizer tree's suite runs last of the suites, then a one-minute soak, whose
+# summary is the last line.
+test: test-release test-tsan test-asan soak
+
+# The demo in the sanitizer tree, played again and again by a seeded random player for
+# SOAK_SECONDS of wall time; SOAK_SEED=N plays a run again. vura-soak says what failed; a crash
+# or a leak found at the exit ends it with a status of its own, said here.
+SOAK_SECONDS ?= 60
+soak: build-asan
+	@LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 SOAK_SECONDS=$(SOAK_SECONDS) $(if $(SOAK_SEED),SOAK_SEED=$(SOAK_SEED)) \
+	 ./build-asan/tests/vura-soak || { s=$$?; echo "soak: FAILED: vura-soak ended with status $$s"; exit 1; }
 
 # The benchmarks, then the engine in a real window measured from outside (bench/window_figures.sh).
 bench: build
