@@ -19,7 +19,8 @@ help:
 	@echo "make test   build and run the whole test suite in build/ and again in build-asan/,"
 	@echo "            and the sound tests under ThreadSanitizer in build-tsan/"
 	@echo "make bench  build and run the benchmarks"
-	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
+	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each"
+	@echo "            FUZZ_SECONDS seconds (default 20), with a table of what each did"
 	@echo "make format reformat the sources with clang-format"
 
 deps:
@@ -69,13 +70,13 @@ test: test-release test-tsan test-asan
 bench: build
 	./build/bench/vura-bench
 
+# FUZZ_SECONDS=N runs each target N seconds; a table of executions and new coverage ends it.
+FUZZ_SECONDS ?= 20
+
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzz/fuzz-*; do \
-	  echo "== $$f"; mkdir -p fuzz/corpus-$$(basename $$f); \
-	  $$f -max_total_time=20 fuzz/corpus-$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; \
-	done
+	fuzz/run_all.sh $(FUZZ_SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.hpp')
