@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engineConfig.gameDirectory = s.game;
     engineConfig.saveDirectory = s.saves;
     engineConfig.trace = verbose ? &std::cerr : nullptr;
-    vura::Engine engine(platform, engineConfig);
+    vura::Engine engine(platform, engineConfig); // every command's handler (kCommandTable)
     if (vura::InitEngine(engine) && vura::StartScript(engine)) {
         for (std::uint32_t pass = 0; pass < kMaxPasses; ++pass) {
             bool quit = platform.pumpEvents(*engine.app.appState);
@@ -174,6 +174,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         if (verbose)
             std::cerr << "fuzz-game: " << platform.elapsedMs() << " ms\n";
+        // Every command that completed took the arguments its row declares, whatever the
+        // script pushed.
+        if (engine.script.argumentMismatches != 0)
+            std::abort();
     }
     vura::ShutdownEngine(engine);
     return 0;
