@@ -32,6 +32,8 @@ namespace fs = std::filesystem;
 
 // Passes of the main loop at most per run.
 constexpr std::uint32_t kMaxPasses = 3000;
+// Ticks in which the script loops without reaching a command, at most per run.
+constexpr int kMaxSpinningTicks = 2;
 
 // What the player does, picked by the input's first byte: a pattern of `periodMs`, repeated
 // for the longest run (3000 passes of 16 ms), after its answers to boxes and name dialogs.
@@ -162,14 +164,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     engineConfig.trace = verbose ? &std::cerr : nullptr;
     vura::Engine engine(platform, engineConfig); // every command's handler (kCommandTable)
     if (vura::InitEngine(engine) && vura::StartScript(engine)) {
+        int spinning = 0;
+        std::string caption;
         for (std::uint32_t pass = 0; pass < kMaxPasses; ++pass) {
             bool quit = platform.pumpEvents(*engine.app.appState);
             int before = engine.script.engineState;
+            bool effect = engine.display.effectRunning;
+            bool active = engine.app.appState->active;
+            if (before == 0)
+                caption = platform.captionSjis();
             vura::EngineTick(engine);
             if (verbose && engine.script.engineState != before)
                 std::cerr << "fuzz-game: " << platform.elapsedMs()
                           << " ms: " << vura::commandName(engine.script.engineState) << '\n';
             if (quit)
+                break;
+            // A tick that ran only the machine, which neither reached a command nor showed a
+            // line marker in the caption: a script looping on its own, which used up the
+            // machine's whole budget. Such a game stays responsive (every tick returns), but a
+            // tick of it costs about a second under the sanitizers; two end the run.
+            if (before == 0 && engine.script.engineState == 0 && !effect && active &&
+                platform.captionSjis() == caption && ++spinning == kMaxSpinningTicks)
                 break;
         }
         if (verbose)
