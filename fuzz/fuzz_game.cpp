@@ -105,10 +105,12 @@ void copyTree(const fs::path& from, const fs::path& to) {
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-// The demo's game directory copied once into a directory of this process's own.
+// The demo's game directory copied once into a directory of this process's own, removed at
+// the exit. Never destroyed, so the exit handler still finds its path.
 const Setup& setup() {
-    static const Setup s = [] {
-        Setup out;
+    static const Setup& s = *[] {
+        auto* made = new Setup;
+        Setup& out = *made;
         out.game = fs::temp_directory_path() / ("vura-fuzz-game-" + std::to_string(::getpid()));
         copyTree(VURA_DEMO_DIR, out.game);
         out.saves = out.game / "sav";
@@ -122,7 +124,7 @@ const Setup& setup() {
             std::error_code ec;
             fs::remove_all(setup().game, ec);
         });
-        return out;
+        return made;
     }();
     return s;
 }
