@@ -21,7 +21,8 @@ help:
 	@echo "make soak   play the demo in build-asan/ with a random player for SOAK_SECONDS (60)"
 	@echo "            and fail on a sanitizer report, a crash, a leak or memory growth over 5 %"
 	@echo "make bench  build and run the benchmarks, and measure the engine in a window (Xvfb)"
-	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each briefly"
+	@echo "make fuzz   build the fuzz targets with clang (build-fuzz/) and run each"
+	@echo "            FUZZ_SECONDS seconds (default 20), with a table of what each did"
 	@echo "make format reformat the sources with clang-format"
 
 deps:
@@ -83,13 +84,13 @@ bench: build
 	xvfb-run -a -s "-screen 0 1280x1024x24" ./build/bench/vura-bench
 	xvfb-run -a -s "-screen 0 1280x1024x24" bench/window_figures.sh build
 
+# FUZZ_SECONDS=N runs each target N seconds; a table of executions and new coverage ends it.
+FUZZ_SECONDS ?= 20
+
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVURA_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS)
-	@for f in build-fuzz/fuzz/fuzz-*; do \
-	  echo "== $$f"; mkdir -p fuzz/corpus-$$(basename $$f); \
-	  $$f -max_total_time=20 fuzz/corpus-$$(basename $$f) fuzz/seeds/$$(basename $$f) || exit 1; \
-	done
+	fuzz/run_all.sh $(FUZZ_SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.hpp')
