@@ -68,7 +68,7 @@ struct Progress {
     unsigned long long ticks = 0;
 } progress;
 
-void sanitizerDied() {
+[[maybe_unused]] void sanitizerDied() {
     std::fprintf(stderr,
                  "soak: FAILED: sanitizer report above (seed %llu, play %d, tick %llu; "
                  "SOAK_SEED=%llu plays it again)\n",
