@@ -87,8 +87,13 @@ wait:
     call MessageFlowReady(0, \"クリックを待っています。\\w\\p\", 0, 0)
     Jump 0 wait"
 
-# Two pictures, one over the other, crossfading back and forth without end.
+# Two pictures, one over the other, crossfading back and forth without end (120 steps of
+# 16 ms each way). Common int 0 is the transitions' switch, off in a new game.
 make_game fade "$background
+    PushRef 0 12
+    PushConst 0 1
+    Assign
+    Pop
     call LoadLayer(0, \"title\")
     call SetLayerSourceRect(0, 0, 0, -1, -1)
 fade:

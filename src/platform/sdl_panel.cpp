@@ -60,6 +60,8 @@ SdlPanelSurface::SdlPanelSurface(std::string_view captionUtf8, int width, int he
     if (renderer_)
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_)
+        SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     SDL_RaiseWindow(window_);
 }
 

@@ -223,6 +223,9 @@ bool SdlPlatform::openMainWindow(std::string_view captionSjis, int clientWidth, 
         SDL_RenderSetLogicalSize(renderer_, clientWidth, clientHeight);
         texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888,
                                      SDL_TEXTUREACCESS_STREAMING, clientWidth, clientHeight);
+        // The picture is opaque: copied, never blended (a format with alpha would blend).
+        if (texture_)
+            SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     }
     if (!renderer_ || !texture_) {
         std::cerr << "vura: cannot draw into the window: " << SDL_GetError() << '\n';
