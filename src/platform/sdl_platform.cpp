@@ -341,7 +341,6 @@ void SdlPlatform::coverDisplayWithoutWindowManager() {
     XMoveResizeWindow(display, window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
                       static_cast<unsigned>(bounds.h));
     XRaiseWindow(display, window);
-    XSetInputFocus(display, window, RevertToParent, CurrentTime);
     XSync(display, False);
 #endif
 }
