@@ -243,10 +243,15 @@ TEST_F(OpenWindow, EventWaitSleepsUntilAnEventArrives) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
     };
 
-    platform.setEventWait(80);
-    auto start = Clock::now();
-    platform.pumpEvents(handler);
-    EXPECT_GE(elapsedMs(start), 70);
+    // A late event of the window's own may end one wait early; one of a few must last.
+    bool slept = false;
+    for (int attempt = 0; attempt < 5 && !slept; ++attempt) {
+        platform.setEventWait(80);
+        const auto begin = Clock::now();
+        platform.pumpEvents(handler);
+        slept = elapsedMs(begin) >= 70;
+    }
+    EXPECT_TRUE(slept);
 
     std::thread mover([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -255,7 +260,7 @@ TEST_F(OpenWindow, EventWaitSleepsUntilAnEventArrives) {
         XFlush(other.display);
     });
     platform.setEventWait(3000);
-    start = Clock::now();
+    const auto start = Clock::now();
     while (handler.moves == 0 && elapsedMs(start) < 3000)
         platform.pumpEvents(handler);
     mover.join();
