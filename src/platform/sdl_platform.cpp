@@ -15,6 +15,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,22 @@ bool rendersOnTheProcessor(SDL_Renderer* renderer) {
             return true;
     return false;
 }
+
+#if defined(SDL_VIDEO_DRIVER_X11)
+// The X11 connection and window behind an SDL window; nothing on another window system.
+struct X11Handles {
+    Display* display = nullptr;
+    ::Window window = 0;
+};
+
+std::optional<X11Handles> x11Handles(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
+        return std::nullopt;
+    return X11Handles{info.info.x11.display, info.info.x11.window};
+}
+#endif
 
 // Whether this process can reach a GPU at all: a render node, or NVIDIA's own device. Without
 // one, OpenGL could only be Mesa's rasterizer on the processor, and loading it to ask would
@@ -317,14 +334,12 @@ bool SdlPlatform::setFullScreen(bool on) {
 // moment, the engine sizes and places it over the display itself, and puts it back on leaving.
 void SdlPlatform::coverDisplayWithoutWindowManager() {
 #if defined(SDL_VIDEO_DRIVER_X11)
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
+    const std::optional<X11Handles> x11 = x11Handles(window_);
     SDL_Rect bounds{};
-    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11 ||
-        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &bounds) != 0)
+    if (!x11 || SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &bounds) != 0)
         return;
-    Display* display = info.info.x11.display;
-    const ::Window window = info.info.x11.window;
+    Display* display = x11->display;
+    const ::Window window = x11->window;
     XWindowAttributes now{};
     for (int wait = 0; wait < 20; ++wait) {
         XSync(display, False);
@@ -351,13 +366,12 @@ void SdlPlatform::restoreAfterCovering() {
         return;
     const Rect r = *covered_;
     covered_.reset();
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+    const std::optional<X11Handles> x11 = x11Handles(window_);
+    if (!x11)
         return;
-    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, r.x, r.y,
-                      static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
-    XSync(info.info.x11.display, False);
+    XMoveResizeWindow(x11->display, x11->window, r.x, r.y, static_cast<unsigned>(r.width),
+                      static_cast<unsigned>(r.height));
+    XSync(x11->display, False);
 #endif
 }
 
@@ -596,15 +610,9 @@ void SdlPlatform::shellOpen(std::string_view target) {
 }
 
 std::uint64_t SdlPlatform::nativeWindowId() const {
-    if (!window_)
-        return 0;
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!SDL_GetWindowWMInfo(window_, &info))
-        return 0;
 #if defined(SDL_VIDEO_DRIVER_X11)
-    if (info.subsystem == SDL_SYSWM_X11)
-        return static_cast<std::uint64_t>(info.info.x11.window);
+    if (const std::optional<X11Handles> x11 = x11Handles(window_))
+        return static_cast<std::uint64_t>(x11->window);
 #endif
     return 0;
 }
